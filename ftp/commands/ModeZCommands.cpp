@@ -1,0 +1,7 @@
+#include "ftp/commands/ModeZCommands.h"
+
+namespace kobix::ftp {
+
+void CommandOptsModeZ(TIdCommand& ACommand) { ReplyNotImplemented(ACommand); }
+
+}  // namespace kobix::ftp

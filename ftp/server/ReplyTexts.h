@@ -1,0 +1,45 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace kobix::ftp {
+
+// The engine's reply texts, named in one place. "%s" and "%d" are filled with Format.
+
+// Shared by many commands
+inline constexpr std::string_view RSFTPUserNotLoggedIn = "Not logged in.";
+inline constexpr std::string_view RSFTPFileActionNotTaken = "Requested file action not taken.";
+inline constexpr std::string_view RSFTPCmdNotImplemented = "\"%s\" Command not implemented.";
+inline constexpr std::string_view RSFTPInvalidNumberArgs = "Invalid number of arguments %s";
+inline constexpr std::string_view RSFTPParamError = "Error in parameters to %s";
+inline constexpr std::string_view RSFTPLocalError = "Requested action aborted: local error in processing.";
+inline constexpr std::string_view RSFTPCmdSuccessful = "%s Command successful.";
+inline constexpr std::string_view RSFTPFileActionCompleted = "Requested file action okay, completed.";
+inline constexpr std::string_view RSFTPFileActionPending = "Requested file action pending further information.";
+inline constexpr std::string_view RSFTPIsWorkingDirectory = "\"%s\" is working directory.";
+
+// Login and session
+inline constexpr std::string_view RSFTPAnonymousUserOkay = "Anonymous login OK, send e-mail as password.";
+inline constexpr std::string_view RSFTPNeedAccountForLogin = "Need account for login.";
+inline constexpr std::string_view RSFTPUserOkay = "User name okay, need password.";
+inline constexpr std::string_view RSFTPLoginWithUserFirst = "Login with USER first.";
+inline constexpr std::string_view RSFTPAnonymousUserLogged = "Anonymous user logged in, proceed.";
+inline constexpr std::string_view RSFTPUserLogged = "User logged in, proceed.";
+inline constexpr std::string_view RSFTPServiceNotAvailable = "Service not available, closing control connection.";
+inline constexpr std::string_view RSFTPServiceReady = "Service ready for new user.";
+inline constexpr std::string_view RSFTPGoodbye = "Goodbye.";
+
+// Data connections and transfers
+inline constexpr std::string_view RSFTPCantOpenDataConn = "Can't open data connection.";
+inline constexpr std::string_view RSFTPDataConnClosedAbnormally = "Data connection closed abnormally.";
+inline constexpr std::string_view RSFTPDataConnClosed = "Closing data connection.";
+inline constexpr std::string_view RSFTPFileStatusOkay = "File status okay; about to open data connection.";
+inline constexpr std::string_view RSFTPDataPortSameIP = "Data port can only be used by the same IP address used by the control connection.";
+inline constexpr std::string_view RSFTPCouldNotBind = "Could not bind socket. Address and port are already in use.";
+
+/// Fills the first "%s" or "%d" of APattern with AValue.
+std::string Format(std::string_view APattern, std::string_view AValue);
+inline std::string Format(std::string_view APattern, long long AValue) { return Format(APattern, std::to_string(AValue)); }
+
+}  // namespace kobix::ftp
