@@ -30,9 +30,12 @@ class TTempTree {
   const std::string& Root() const { return FRoot; }
   std::string Path(const std::string& ARelative) const { return FRoot + "/" + ARelative; }
 
+  /// Writes a file, creating its missing parent folders.
   void WriteFile(const std::string& ARelative, const std::string& AContent) const {
+    std::filesystem::create_directories(std::filesystem::path(Path(ARelative)).parent_path());
     std::ofstream out(Path(ARelative), std::ios::binary | std::ios::trunc);
     out << AContent;
+    if (!out.flush()) throw std::runtime_error("cannot write " + Path(ARelative));
   }
   std::string ReadFile(const std::string& ARelative) const {
     std::ifstream in(Path(ARelative), std::ios::binary);
