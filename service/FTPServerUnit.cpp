@@ -107,9 +107,42 @@ void TFTPServer::BindEngineEvents() {
   FServer.OnException = [](ftp::TIdContext&, const std::exception&) {};
   FServer.OnListenException = [](const std::exception&) {};
   FServer.OnStat = [](ftp::TIdFTPServerContext&, std::vector<std::string>&) {};
+  BindFileEvents();
   FServer.OnPASVBeforeBind = [](ftp::TIdFTPServerContext&, std::string&, uint16_t& VPortMin, uint16_t& VPortMax, platform::TIPVersion) {
     VPortMin = PassivePortLow;
     VPortMax = PassivePortHigh;
+  };
+}
+
+// Every file event works on one snapshot of the settings, taken when the command arrives.
+void TFTPServer::BindFileEvents() {
+  using ftp::TIdFTPServerContext;
+  FServer.OnChangeDirectory = [this](TIdFTPServerContext&, std::string& VDirectory) { ChangeDirectory(*Settings(), VDirectory); };
+  FServer.OnRetrieveFile = [this](TIdFTPServerContext&, const std::string& AFileName, ftp::TIdFTPServer::TStreamPtr& VStream) {
+    VStream = RetrieveFile(*Settings(), AFileName);
+  };
+  FServer.OnStoreFile = [this](TIdFTPServerContext&, const std::string& AFileName, bool AAppend, bool AResume,
+                               ftp::TIdFTPServer::TStreamPtr& VStream) { VStream = StoreFile(*Settings(), AFileName, AAppend, AResume); };
+  FServer.OnDeleteFile = [this](TIdFTPServerContext&, const std::string& APathName) { DeleteFile(*Settings(), APathName); };
+  FServer.OnRenameFile = [this](TIdFTPServerContext&, const std::string& AFrom, const std::string& ATo) {
+    RenameFile(*Settings(), AFrom, ATo);
+  };
+  FServer.OnMakeDirectory = [this](TIdFTPServerContext&, std::string& VDirectory) { MakeDirectory(*Settings(), VDirectory); };
+  FServer.OnRemoveDirectory = [this](TIdFTPServerContext&, std::string& VDirectory) { RemoveDirectory(*Settings(), VDirectory); };
+  FServer.OnGetFileSize = [this](TIdFTPServerContext&, const std::string& AFileName, int64_t& VFileSize) {
+    VFileSize = GetFileSize(*Settings(), AFileName);
+  };
+  FServer.OnGetFileDate = [this](TIdFTPServerContext&, const std::string& AFileName, platform::TDateTime& VFileDate) {
+    VFileDate = GetFileDate(*Settings(), AFileName);
+  };
+  FServer.OnFileExistCheck = [this](TIdFTPServerContext&, const std::string& APathName, bool& VExist) {
+    VExist = FileExistCheck(*Settings(), APathName);
+  };
+  FServer.OnSetCreationTime = [this](TIdFTPServerContext&, const std::string& AFileName, platform::TDateTime& AFileTime) {
+    SetCreationTime(*Settings(), AFileName, AFileTime);
+  };
+  FServer.OnSetModifiedTime = [this](TIdFTPServerContext&, const std::string& AFileName, platform::TDateTime& AFileTime) {
+    SetModifiedTime(*Settings(), AFileName, AFileTime);
   };
 }
 

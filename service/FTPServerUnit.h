@@ -3,6 +3,7 @@
 #include "ftp/server/FTPServer.h"
 #include "ftp/server/Intercept.h"
 #include "ftp/server/UserManager.h"
+#include "service/FileHandlers.h"
 #include "service/VirtualFolders.h"
 
 #include <functional>
@@ -17,12 +18,8 @@ namespace kobix::service {
 
 /// The settings the file handlers read, as one immutable value: a settings update while the server
 /// runs swaps in a new value, so a command always sees one consistent set.
-struct TFTPServerSettings {
-  std::vector<TFTPDirectoryAlias> Aliases;
+struct TFTPServerSettings : TFileHandlerSettings {
   std::string GreetingMessage;
-  bool ReadOnly = false;
-  bool ShowHiddenFiles = false;
-  bool ShowSystemFiles = false;
 };
 
 /// The one object through which the application uses the FTP engine: it owns and configures the
@@ -87,6 +84,7 @@ class TFTPServer {
 
  private:
   void BindEngineEvents();
+  void BindFileEvents();
   void UpdateSettings(const std::function<void(TFTPServerSettings&)>& AChange);
 
   ftp::TIdUserManager FUserManager;
