@@ -1,15 +1,13 @@
 #pragma once
 
 #include "ftp/server/Reply.h"
+#include "platform/Files.h"
 
 #include <atomic>
 #include <memory>
 #include <string>
 #include <vector>
 
-namespace kobix::platform {
-class TFileStream;
-}
 
 namespace kobix::ftp {
 
