@@ -8,4 +8,6 @@ void CommandMLSD(TIdCommand& ACommand) { ReplyNotImplemented(ACommand); }
 
 void CommandMLST(TIdCommand& ACommand) { ReplyNotImplemented(ACommand); }
 
+void StatWithPath(TIdCommand& ACommand) { ReplyNotImplemented(ACommand); }
+
 }  // namespace kobix::ftp
