@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
 #include <string>
 #include <utility>
 #include <vector>
@@ -21,6 +22,8 @@ struct TMFFCase {
   TFacts Facts;
   const char* Path;
 };
+
+void PrintTo(const TMFFCase& ACase, std::ostream* AOut) { *AOut << '"' << ACase.Argument << '"'; }
 
 class MFFArguments : public ::testing::TestWithParam<TMFFCase> {};
 
@@ -61,6 +64,8 @@ struct TUTimeCase {
   const char* Modified;  // formatted back; "" for none
   const char* Created;
 };
+
+void PrintTo(const TUTimeCase& ACase, std::ostream* AOut) { *AOut << '"' << ACase.Argument << '"'; }
 
 class SiteUTimeArguments : public ::testing::TestWithParam<TUTimeCase> {};
 
@@ -117,6 +122,8 @@ struct TModeZCase {
   bool Accepted;
   int Level;  // the level afterwards, starting from level 3
 };
+
+void PrintTo(const TModeZCase& ACase, std::ostream* AOut) { *AOut << '"' << ACase.Parameters << '"'; }
 
 class ModeZOptions : public ::testing::TestWithParam<TModeZCase> {};
 

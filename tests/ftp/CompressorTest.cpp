@@ -4,6 +4,7 @@
 #include <zlib.h>
 
 #include <algorithm>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -65,6 +66,10 @@ struct TRoundTripCase {
   size_t FeedPiece;     // how the plain data is handed to the deflater
   size_t InflatePiece;  // how the compressed data is handed to the inflater
 };
+
+void PrintTo(const TRoundTripCase& ACase, std::ostream* AOut) {
+  *AOut << "level " << ACase.Level << ", pieces " << ACase.FeedPiece << "/" << ACase.InflatePiece;
+}
 
 class ZLibRoundTrip : public ::testing::TestWithParam<TRoundTripCase> {};
 
@@ -131,6 +136,8 @@ struct THeaderCase {
   int Level;
   unsigned char Flags;  // the second header byte the library writes for that level
 };
+
+void PrintTo(const THeaderCase& ACase, std::ostream* AOut) { *AOut << "level " << ACase.Level; }
 
 class ZLibHeader : public ::testing::TestWithParam<THeaderCase> {};
 

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
 #include <string>
 
 #include "ftp/server/Errors.h"
@@ -24,6 +25,8 @@ struct TParseCase {
   const char* Text;
   TDateTimeFields Expected;
 };
+
+void PrintTo(const TParseCase& ACase, std::ostream* AOut) { *AOut << '"' << ACase.Text << '"'; }
 
 class MLSTimestampParse : public ::testing::TestWithParam<TParseCase> {};
 
@@ -82,6 +85,8 @@ struct TFormatCase {
   const char* Expected;
 };
 
+void PrintTo(const TFormatCase& ACase, std::ostream* AOut) { *AOut << ACase.Expected; }
+
 class MLSTimestampFormat : public ::testing::TestWithParam<TFormatCase> {};
 
 TEST_P(MLSTimestampFormat, WritesDigitsAndMillisecondsOnlyWhenSet) {
@@ -104,6 +109,8 @@ struct TValidityCase {
   const char* Text;
   bool Valid;
 };
+
+void PrintTo(const TValidityCase& ACase, std::ostream* AOut) { *AOut << '"' << ACase.Text << '"'; }
 
 class MLSTimestampValidity : public ::testing::TestWithParam<TValidityCase> {};
 
@@ -135,6 +142,8 @@ struct TCandidateCase {
   bool Candidate;
   std::optional<int64_t> Offset;
 };
+
+void PrintTo(const TCandidateCase& ACase, std::ostream* AOut) { *AOut << '"' << ACase.Word << '"'; }
 
 class MDTMCandidate : public ::testing::TestWithParam<TCandidateCase> {};
 
