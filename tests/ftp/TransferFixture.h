@@ -120,11 +120,6 @@ inline std::string ReadSome(const platform::TSocket& ASocket, size_t ACount) {
   return data;
 }
 
-/// Sends the bytes and closes the connection.
-inline void SendAllAndClose(platform::TSocket ASocket, const std::string& AData) {
-  ASocket.SendAll(AData.data(), AData.size());
-  ASocket.Close();
-}
 
 /// A pattern that shows a shifted or truncated copy.
 inline std::string Pattern(size_t ASize, unsigned ASeed = 1) {
