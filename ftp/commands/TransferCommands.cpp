@@ -193,7 +193,11 @@ void CommandALLO(TIdCommand& ACommand) {
 }
 
 void CommandREST(TIdCommand& ACommand) {
-  FTPContext(ACommand).FRESTPos = static_cast<int32_t>(IntOrDefault(ACommand.UnparsedParams, 0));
+  // Offsets beyond 2 GiB are taken as they are: reading them as 0 would make a resumed download
+  // append the whole file again to the client's partial copy.
+  int64_t offset = 0;
+  if (!TryStrToInt64(ACommand.UnparsedParams, offset)) offset = 0;
+  FTPContext(ACommand).FRESTPos = offset;
   ACommand.Reply.SetReply(350, RSFTPFileActionPending);
 }
 

@@ -8,18 +8,27 @@
 
 namespace kobix::ftp {
 
-bool TryStrToInt(std::string_view AText, int32_t& AValue) {
+namespace {
+
+template <typename TValue>
+bool TryParse(std::string_view AText, TValue& AValue) {
   const std::string text = TrimBlanks(AText);
   const char* first = text.data();
   const char* last = text.data() + text.size();
   if (first != last && *first == '+') ++first;
   if (first == last) return false;
-  int32_t value = 0;
+  TValue value = 0;
   const auto [end, error] = std::from_chars(first, last, value);
   if (error != std::errc() || end != last) return false;
   AValue = value;
   return true;
 }
+
+}  // namespace
+
+bool TryStrToInt(std::string_view AText, int32_t& AValue) { return TryParse(AText, AValue); }
+
+bool TryStrToInt64(std::string_view AText, int64_t& AValue) { return TryParse(AText, AValue); }
 
 int32_t StrToInt(std::string_view AText) {
   int32_t value = 0;

@@ -10,6 +10,8 @@ namespace kobix::ftp {
 bool TryStrToInt(std::string_view AText, int32_t& AValue);
 /// As TryStrToInt, but a text that is no such number raises EConvertError.
 int32_t StrToInt(std::string_view AText);
+/// The same for a 64-bit signed number.
+bool TryStrToInt64(std::string_view AText, int64_t& AValue);
 /// As TryStrToInt, with ADefault for a text that is no such number.
 int64_t IntOrDefault(std::string_view AText, int64_t ADefault);
 

@@ -47,7 +47,7 @@ class TIdFTPServerContext : public TIdContext {
   std::string FHost;
   std::string FUsername;
   std::string FPassword;
-  int32_t FRESTPos = 0;
+  int64_t FRESTPos = 0;  // 64 bits: files beyond 2 GiB resume at their true offset
   std::string FRNFR;
   bool FNLSTUtf8 = false;
   std::unique_ptr<TIdDataChannel> FDataChannel;

@@ -137,6 +137,17 @@ TEST_F(TransferEngine, ResumedUploadKeepsTheBytesBeforeTheOffset) {
   EXPECT_EQ(Engine->Tree.ReadFile("resume.bin"), "whole");
 }
 
+TEST_F(TransferEngine, OffsetsBeyond2GiBAreKept) {
+  constexpr int64_t Offset = 3000000000;  // not a 32-bit number
+  auto client = Engine->LoggedIn();
+  client->Command("REST 3000000000");
+  Store(*client, "STOR /huge.bin", "end of a big file");  // sparse: only the tail is written
+  EXPECT_EQ(std::filesystem::file_size(Engine->Local("/huge.bin")), static_cast<uintmax_t>(Offset) + 17);
+  client->Command("REST 3000000004");
+  EXPECT_EQ(Retrieve(*client, "/huge.bin"), "of a big file");
+  std::filesystem::remove(Engine->Local("/huge.bin"));
+}
+
 TEST_F(TransferEngine, AnnouncedSizeOnlyExtendsAndTheFileEndsAtTheLastByte) {
   auto client = Engine->LoggedIn();
   EXPECT_EQ(client->Command("ALLO 100000").Lines[0], "200 ALLO Command successful.");

@@ -55,8 +55,10 @@ check() {  # NAME EXPECTED-FILE ACTUAL-FILE
 
 run() {  # NAME, then the curl arguments
   local name=$1; shift
-  if ! "${CURL[@]}" "$@"; then
-    echo "FAIL $name (curl exit status $?)"; FAILED=1; return 1
+  "${CURL[@]}" "$@"
+  local status=$?
+  if [ $status -ne 0 ]; then
+    echo "FAIL $name (curl exit status $status)"; FAILED=1; return 1
   fi
 }
 
