@@ -12,7 +12,6 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <cerrno>
 #include <cstring>
 
@@ -232,50 +231,6 @@ TSocketAddress TSocket::PeerAddress() const {
 void TSocket::SetNoDelay() const {
   const int on = 1;
   setsockopt(FHandle, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
-}
-
-TSocketToFile::TSocketToFile() {
-  if (pipe2(FPipe, O_CLOEXEC) != 0) ThrowSystemError("pipe2");
-  // A larger pipe moves more per call; the host may refuse, and the default size still works.
-  const int size = fcntl(FPipe[1], F_SETPIPE_SZ, 1 << 20);
-  if (size > 0) FBlockSize = static_cast<size_t>(size);
-}
-
-TSocketToFile::~TSocketToFile() {
-  close(FPipe[0]);
-  close(FPipe[1]);
-}
-
-size_t TSocketToFile::Receive(const TSocket& ASocket, int AFileHandle, int64_t AOffset) {
-  ssize_t received;
-  for (;;) {
-    received = splice(ASocket.Handle(), nullptr, FPipe[1], nullptr, FBlockSize, SPLICE_F_MOVE);
-    if (received >= 0) break;
-    if (errno != EINTR) ThrowSystemError("splice");
-  }
-  loff_t offset = AOffset;
-  for (size_t left = static_cast<size_t>(received); left > 0;) {
-    const ssize_t written = splice(FPipe[0], nullptr, AFileHandle, &offset, left, SPLICE_F_MOVE);
-    if (written < 0 && errno == EINTR) continue;
-    if (written < 0 && errno != EINVAL) ThrowSystemError("splice");
-    if (written > 0) {
-      left -= static_cast<size_t>(written);
-      continue;
-    }
-    // A file system that cannot take spliced pages gets the bytes in the pipe copied instead.
-    char buffer[65536];
-    const ssize_t count = read(FPipe[0], buffer, std::min(left, sizeof buffer));
-    if (count <= 0) ThrowSystemError("read");
-    for (ssize_t done = 0; done < count;) {
-      const ssize_t n = pwrite(AFileHandle, buffer + done, static_cast<size_t>(count - done), offset);
-      if (n < 0 && errno == EINTR) continue;
-      if (n <= 0) ThrowSystemError("pwrite");
-      done += n;
-      offset += n;
-    }
-    left -= static_cast<size_t>(count);
-  }
-  return static_cast<size_t>(received);
 }
 
 bool IPv6Supported() {

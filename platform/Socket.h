@@ -84,28 +84,6 @@ class TSocket {
   int FHandle = -1;
 };
 
-/// Moves received bytes from a socket straight into a file through a kernel pipe, without copying
-/// them through the program (the receiving counterpart of SendFile).
-class TSocketToFile {
- public:
-  /// Throws std::system_error when the pipe cannot be made.
-  TSocketToFile();
-  ~TSocketToFile();
-  TSocketToFile(const TSocketToFile&) = delete;
-  TSocketToFile& operator=(const TSocketToFile&) = delete;
-
-  /// The most bytes one Receive moves.
-  size_t BlockSize() const { return FBlockSize; }
-  /// Waits for bytes on the socket and writes up to BlockSize of them to the file at AOffset;
-  /// returns the count, 0 when the peer closed. Throws std::system_error; EINVAL means that the
-  /// socket or the file cannot be spliced and the caller must copy instead.
-  size_t Receive(const TSocket& ASocket, int AFileHandle, int64_t AOffset);
-
- private:
-  int FPipe[2] = {-1, -1};
-  size_t FBlockSize = 65536;
-};
-
 /// Whether the host's network stack can make IPv6 sockets.
 bool IPv6Supported();
 

@@ -7,7 +7,6 @@
 #include "ftp/server/FTPServer.h"
 
 #include <algorithm>
-#include <cerrno>
 #include <memory>
 
 namespace kobix::ftp {
@@ -81,33 +80,6 @@ void SendFileDeflated(TIdFTPServerContext& AContext, TIdDataChannel& AChannel, T
   deflater->Finish([&](const char* AData, size_t ASize) { SendData(AChannel, AData, ASize); });
 }
 
-// Stream mode: the kernel moves the received bytes into the file. False, before any byte was
-// taken, when this socket or file cannot be spliced; the caller then copies.
-bool ReceiveSpliced(const TIdDataChannel& AChannel, platform::TFileStream& AStream) {
-  const int64_t start = AStream.Position();
-  int64_t position = start;
-  std::unique_ptr<platform::TSocketToFile> pipe;
-  try {
-    pipe = std::make_unique<platform::TSocketToFile>();
-  } catch (const std::system_error&) {
-    return false;  // no pipe to be had: copy instead
-  }
-  platform::TSocketToFile& mover = *pipe;
-  try {
-    for (;;) {
-      const size_t count = mover.Receive(AChannel.Connection(), AStream.Handle(), position);
-      if (count == 0) break;
-      position += static_cast<int64_t>(count);
-    }
-  } catch (const std::system_error& e) {
-    AStream.Seek(position);
-    if (e.code().value() == EINVAL && position == start && !AChannel.Stopped()) return false;
-    throw EIdSocketError(e.what());
-  }
-  AStream.Seek(position);
-  return true;
-}
-
 }  // namespace
 
 void PollControlChannel(TIdFTPServerContext& AContext, TCommandQueue& AQueue, int ATimeoutMs) {
@@ -157,13 +129,7 @@ void ReceiveStream(TIdFTPServerContext& AContext, TIdDataChannel& AChannel, TCom
   } cutBack{stream};
 
   std::unique_ptr<TZInflater> inflater;
-  if (AContext.FDataMode == dmDeflate) {
-    inflater = std::make_unique<TZInflater>(AContext.FZLibWindowBits);
-  } else if (ReceiveSpliced(AChannel, stream)) {
-    CheckOpen(AChannel);
-    PollControlChannel(AContext, AQueue);
-    return;
-  }
+  if (AContext.FDataMode == dmDeflate) inflater = std::make_unique<TZInflater>(AContext.FZLibWindowBits);
   const TByteSink toFile = [&](const char* AData, size_t ASize) { stream.Write(AData, ASize); };
   std::unique_ptr<char[]> buffer(new char[ReceiveBufferSize]);
   for (;;) {
