@@ -69,5 +69,13 @@ else
   echo "FAIL mirror up (lftp exit status $?)"; FAILED=1
 fi
 
+# Once more with MODE Z: every listing and file travels deflated (lftp falls back to plain
+# transfers if the server refuses the mode).
+if run_lftp "set ftp:use-mode-z on; mirror /A/tree $WORK/down/tree-z"; then
+  if diff -r "$TREE" "$WORK/down/tree-z"; then echo "ok   mirror down in MODE Z"; else echo "FAIL mirror down in MODE Z (trees differ)"; FAILED=1; fi
+else
+  echo "FAIL mirror down in MODE Z (lftp exit status $?)"; FAILED=1
+fi
+
 kill -0 "$SERVER_PID" 2>/dev/null || { echo "FAIL kobix-serverd has gone"; FAILED=1; }
 exit $FAILED
