@@ -1,0 +1,130 @@
+#pragma once
+
+// A running facade on a free port over two aliased temporary folders, and the helpers the file
+// command tests share: logging in, entering a folder, running SITE sub-commands, file times.
+
+#include "common/FtpTestClient.h"
+#include "common/TempTree.h"
+#include "ftp/server/Command.h"
+#include "ftp/server/FTPContext.h"
+#include "platform/DateTime.h"
+#include "platform/Socket.h"
+#include "service/FTPServerUnit.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <filesystem>
+#include <memory>
+#include <string>
+
+namespace kobix::test {
+
+/// The tree: a/file.txt ("hello"), a/sub/, b/ and, beside the served folders, outside.txt, which no
+/// command may ever reach. /A serves a, /B serves b.
+class TFileServerFixture {
+ public:
+  explicit TFileServerFixture(bool AReadOnly = false) {
+    Tree.WriteFile("a/file.txt", "hello");
+    Tree.MakeFolder("a/sub");
+    Tree.MakeFolder("b");
+    Tree.WriteFile("outside.txt", "sentinel");
+    Server.SetPort(0);
+    Server.SetUserName("u");
+    Server.SetPassWord("pw");
+    Server.SetAliases({{"A", Tree.Path("a")}, {"B", Tree.Path("b")}});
+    Server.SetReadOnly(AReadOnly);
+    if (!Server.StartServer()) throw std::runtime_error("the server did not start");
+  }
+  ~TFileServerFixture() {
+    FSide.reset();
+    Server.StopServer();
+  }
+
+  std::unique_ptr<TFtpTestClient> Connect() {
+    auto client = std::make_unique<TFtpTestClient>(Server.BoundPort());
+    EXPECT_EQ(client->ReadReply().Code, 220);
+    return client;
+  }
+
+  std::unique_ptr<TFtpTestClient> LoggedIn() {
+    auto client = Connect();
+    EXPECT_EQ(client->Command("USER u").Code, 331);
+    EXPECT_EQ(client->Command("PASS pw").Code, 230);
+    return client;
+  }
+
+  /// Makes AFolder the session's working directory: with CWD where the server serves it, otherwise
+  /// by setting the session's field between two commands (the session thread is then waiting for
+  /// the next line and does not touch it).
+  void EnterFolder(TFtpTestClient& AClient, const std::string& AFolder) {
+    const TReply reply = AClient.Command("CWD " + AFolder);
+    if (reply.Code == 250) return;
+    ASSERT_EQ(reply.Text(), "\"CWD\" Command not implemented.");
+    const uint16_t port = AClient.Socket().LocalAddress().Port;
+    ASSERT_TRUE(Server.FindContextByPeerPort(port, [&](ftp::TIdFTPServerContext& AContext) { AContext.FCurrentDir = AFolder; }));
+  }
+
+  /// Runs "SITE <ALine>" for a logged-in client. Where the server's SITE command does not dispatch
+  /// to its sub-commands yet, the sub-command runs through the same entry runner on a session of
+  /// its own (logged in, working directory "/"), so the sub-command's handler and table row are
+  /// what gets tested either way.
+  TReply Site(TFtpTestClient& AClient, const std::string& ALine) {
+    const TReply reply = AClient.Command("SITE " + ALine);
+    if (reply.Text() != "\"SITE\" Command not implemented.") return reply;
+    if (!FSide) FSide = std::make_unique<TSideSession>(Server.Engine());
+    return FSide->Run(ALine);
+  }
+
+  kobix::testing::TTempTree Tree;
+  service::TFTPServer Server;
+
+ private:
+  class TSideSession {
+   public:
+    explicit TSideSession(ftp::TIdFTPServer& AEngine) : FEngine(AEngine) {
+      platform::TSocket listener = platform::TSocket::Listen("127.0.0.1", 0, 1, true);
+      FClient = std::make_unique<TFtpTestClient>(listener.LocalAddress().Port);
+      FContext = std::make_unique<ftp::TIdFTPServerContext>(AEngine, listener.Accept());
+      FContext->FAuthenticated = true;
+      FContext->FUserType = ftp::utNormalUser;
+    }
+    TReply Run(const std::string& ALine) {
+      std::string params;
+      const ftp::TIdCommandHandler* entry = FEngine.SITECommands().Find(ALine, params);
+      if (entry == nullptr)
+        ftp::SendUnknownCommandReply(*FContext, "SITE " + ALine);
+      else
+        ftp::DoCommand(*FContext, *entry, "SITE " + ALine, params);
+      return FClient->ReadReply();
+    }
+
+   private:
+    ftp::TIdFTPServer& FEngine;
+    std::unique_ptr<TFtpTestClient> FClient;
+    std::unique_ptr<ftp::TIdFTPServerContext> FContext;
+  };
+  std::unique_ptr<TSideSession> FSide;
+};
+
+/// A UTC date-time from its fields.
+inline platform::TDateTime UTC(int AYear, int AMonth, int ADay, int AHour, int AMinute, int ASecond, int AMillisecond = 0) {
+  platform::TDateTime result;
+  EXPECT_TRUE(platform::TryEncodeDateTime({AYear, AMonth, ADay, AHour, AMinute, ASecond, AMillisecond}, result));
+  return result;
+}
+
+/// The last-write time of a file, read from the file system, as a UTC date-time.
+inline platform::TDateTime LastWriteTime(const std::string& APath) {
+  using namespace std::chrono;
+  const auto system = file_clock::to_sys(std::filesystem::last_write_time(APath));
+  return platform::DateTimeFromUnixMilliseconds(duration_cast<milliseconds>(system.time_since_epoch()).count());
+}
+
+inline void SetLastWriteTime(const std::string& APath, platform::TDateTime AUTC) {
+  using namespace std::chrono;
+  const sys_time<milliseconds> system{milliseconds(platform::UnixMillisecondsFromDateTime(AUTC))};
+  std::filesystem::last_write_time(APath, file_clock::from_sys(system));
+}
+
+}  // namespace kobix::test
