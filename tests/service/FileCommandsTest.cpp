@@ -90,7 +90,7 @@ TEST(FileCommandsReadOnly, RefusesChangesButSetsTimes) {
   EXPECT_EQ(fixture.Tree.Snapshot(), before);
 
   EXPECT_EQ(client->Command("MFMT 20200102030405 /A/file.txt").Code, 213);
-  EXPECT_EQ(LastWriteTime(fixture.Tree.Path("a/file.txt")), UTC(2020, 1, 2, 3, 4, 5));
+  EXPECT_EQ(WriteTimeOnDisk(fixture.Tree.Path("a/file.txt")), UTC(2020, 1, 2, 3, 4, 5));
 }
 
 TEST(FileCommandsRename, RemembersTheSourceUntilTheNextRNFR) {
@@ -197,14 +197,14 @@ TEST(FileCommandsLogin, RepliesBeforeLogin) {
       {"MFMT 20200102030405 /A/file.txt", 530, "Not logged in."},
       {"MFCT 20200102030405 /A/file.txt", 530, "Not logged in."},
   };
-  const platform::TDateTime stamp = LastWriteTime(fixture.Tree.Path("a/file.txt"));
+  const platform::TDateTime stamp = WriteTimeOnDisk(fixture.Tree.Path("a/file.txt"));
   for (const auto& c : cases) {
     const TReply reply = client->Command(c.Line);
     EXPECT_EQ(reply.Code, c.Code) << c.Line;
     EXPECT_EQ(reply.Text(), c.Text) << c.Line;
   }
   EXPECT_EQ(fixture.Tree.Snapshot(), before);
-  EXPECT_EQ(LastWriteTime(fixture.Tree.Path("a/file.txt")), stamp);
+  EXPECT_EQ(WriteTimeOnDisk(fixture.Tree.Path("a/file.txt")), stamp);
 }
 
 TEST(FileCommandsUnserved, AnswerNotImplementedWithTheirWord) {

@@ -115,13 +115,13 @@ inline platform::TDateTime UTC(int AYear, int AMonth, int ADay, int AHour, int A
 }
 
 /// The last-write time of a file, read from the file system, as a UTC date-time.
-inline platform::TDateTime LastWriteTime(const std::string& APath) {
+inline platform::TDateTime WriteTimeOnDisk(const std::string& APath) {
   using namespace std::chrono;
   const auto system = file_clock::to_sys(std::filesystem::last_write_time(APath));
   return platform::DateTimeFromUnixMilliseconds(duration_cast<milliseconds>(system.time_since_epoch()).count());
 }
 
-inline void SetLastWriteTime(const std::string& APath, platform::TDateTime AUTC) {
+inline void SetWriteTimeOnDisk(const std::string& APath, platform::TDateTime AUTC) {
   using namespace std::chrono;
   const sys_time<milliseconds> system{milliseconds(platform::UnixMillisecondsFromDateTime(AUTC))};
   std::filesystem::last_write_time(APath, file_clock::from_sys(system));
