@@ -5,10 +5,9 @@
 
 #include "common/FtpTestClient.h"
 #include "common/TempTree.h"
-#include "ftp/server/Command.h"
+#include "ftp/SiteSession.h"
 #include "ftp/server/FTPContext.h"
 #include "platform/DateTime.h"
-#include "platform/Socket.h"
 #include "service/FTPServerUnit.h"
 
 #include <gtest/gtest.h>
@@ -72,7 +71,7 @@ class TFileServerFixture {
   TReply Site(TFtpTestClient& AClient, const std::string& ALine) {
     const TReply reply = AClient.Command("SITE " + ALine);
     if (reply.Text() != "\"SITE\" Command not implemented.") return reply;
-    if (!FSide) FSide = std::make_unique<TSideSession>(Server.Engine());
+    if (!FSide) FSide = std::make_unique<TSiteSession>(Server.Engine());
     return FSide->Run(ALine);
   }
 
@@ -80,31 +79,7 @@ class TFileServerFixture {
   service::TFTPServer Server;
 
  private:
-  class TSideSession {
-   public:
-    explicit TSideSession(ftp::TIdFTPServer& AEngine) : FEngine(AEngine) {
-      platform::TSocket listener = platform::TSocket::Listen("127.0.0.1", 0, 1, true);
-      FClient = std::make_unique<TFtpTestClient>(listener.LocalAddress().Port);
-      FContext = std::make_unique<ftp::TIdFTPServerContext>(AEngine, listener.Accept());
-      FContext->FAuthenticated = true;
-      FContext->FUserType = ftp::utNormalUser;
-    }
-    TReply Run(const std::string& ALine) {
-      std::string params;
-      const ftp::TIdCommandHandler* entry = FEngine.SITECommands().Find(ALine, params);
-      if (entry == nullptr)
-        ftp::SendUnknownCommandReply(*FContext, "SITE " + ALine);
-      else
-        ftp::DoCommand(*FContext, *entry, "SITE " + ALine, params);
-      return FClient->ReadReply();
-    }
-
-   private:
-    ftp::TIdFTPServer& FEngine;
-    std::unique_ptr<TFtpTestClient> FClient;
-    std::unique_ptr<ftp::TIdFTPServerContext> FContext;
-  };
-  std::unique_ptr<TSideSession> FSide;
+  std::unique_ptr<TSiteSession> FSide;
 };
 
 /// A UTC date-time from its fields.
