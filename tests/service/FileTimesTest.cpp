@@ -73,12 +73,6 @@ TEST_F(FileTimesTest, MdtmReportsTheUTCTimeWithMillisecondsOnlyWhenThereAreAny) 
   ExpectReply("MDTM /", 550, "Not found.");
 }
 
-TEST_F(FileTimesTest, MdtmOfADateNotAfterTheEpochIsALocalError) {
-  SetWriteTimeOnDisk(File(), UTC(1899, 6, 1, 0, 0, 0));
-  if (FileTime() != UTC(1899, 6, 1, 0, 0, 0)) GTEST_SKIP() << "the file system cannot hold a date before 1900";
-  ExpectReply("MDTM /A/file.txt", 550, "Requested action aborted: local error in processing.");
-}
-
 struct TMdtmSetCase {
   friend std::ostream& operator<<(std::ostream& AOut, const TMdtmSetCase& ACase) { return AOut << ACase.Name; }
   const char* Name;
