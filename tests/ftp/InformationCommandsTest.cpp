@@ -96,7 +96,7 @@ INSTANTIATE_TEST_SUITE_P(
     testing::Values(
         TDialogueCase{"BeforeLoginAllStars", false, {{"FEAT", Features("MLST size*;Type*;Modify*;")}}},
         TDialogueCase{"ParametersIgnored", true, {{"feat anything at all", Features("MLST size*;Type*;Modify*;")}}},
-        TDialogueCase{"AfterTypeOnly", false, {{"OPTS MLST type;", {"200 MLST OPTS type;"}}, {"FEAT", Features("MLST size;Type*;Modify;")}}},
+        TDialogueCase{"AfterTypeOnly", false, {{"OPTS MLST type;;", {"200 MLST OPTS type;"}}, {"FEAT", Features("MLST size;Type*;Modify;")}}},
         TDialogueCase{"AfterNothingSelected", false, {{"OPTS MLST", {"200 MLST OPTS"}}, {"FEAT", Features("MLST size;Type;Modify;")}}}),
     [](const auto& AInfo) { return std::string(AInfo.param.Name); });
 
