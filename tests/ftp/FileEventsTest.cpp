@@ -4,7 +4,6 @@
 // event is not bound at all. The process runs nine hours east of UTC.
 
 #include "EngineFixture.h"
-#include "SiteSession.h"
 
 #include <gtest/gtest.h>
 
@@ -166,12 +165,11 @@ TEST_F(FileEventsTest, CreationTimesAreHandedOverAsLocalTime) {
 
 TEST_F(FileEventsTest, SiteUtimeSetsModifiedAndCreationTimes) {
   auto client = Start();
-  TSiteSession site(Engine.Server());
-  EXPECT_EQ(site.Run("UTIME /p q 20190101000000 20200101000000 20180101000000 UTC").Text(), "CHMOD command successful.");
+  EXPECT_EQ(client->Command("SITE UTIME /p q 20190101000000 20200101000000 20180101000000 UTC").Text(), "CHMOD command successful.");
   // A zero modification time leaves that one alone.
-  EXPECT_EQ(site.Run("UTIME /z 20190101000000 18991230000000 20180101000000 UTC").Code, 200);
-  EXPECT_EQ(site.Run("UTIME /two 20190101000000 20200101000000 UTC").Code, 200);
-  EXPECT_EQ(site.Run("UTIME 20200101120000 /short").Code, 200);
+  EXPECT_EQ(client->Command("SITE UTIME /z 20190101000000 18991230000000 20180101000000 UTC").Code, 200);
+  EXPECT_EQ(client->Command("SITE UTIME /two 20190101000000 20200101000000 UTC").Code, 200);
+  EXPECT_EQ(client->Command("SITE UTIME 20200101120000 /short").Code, 200);
   const std::vector<TCall> expected = {{"SetModifiedTime", "/p q", "", Stamp(2020, 1, 1, 0, 0, 0)},
                                        {"SetCreationTime", "/p q", "", Stamp(2018, 1, 1, 0, 0, 0)},
                                        {"SetCreationTime", "/z", "", Stamp(2018, 1, 1, 0, 0, 0)},
@@ -215,8 +213,7 @@ TEST_F(FileEventsTest, UnboundEvents) {
       {"NOOP", 200, "NOOP Command successful."},
   };
   for (const auto& c : cases) Expect(*client, c.Line, c.Code, c.Text);
-  TSiteSession site(server);
-  EXPECT_EQ(site.Run("UTIME 20200101000000 /f").Text(), "\"UTIME\" Command not implemented.");
+  EXPECT_EQ(client->Command("SITE UTIME 20200101000000 /f").Text(), "\"UTIME\" Command not implemented.");
 }
 
 }  // namespace

@@ -196,6 +196,9 @@ TEST(FileCommandsLogin, RepliesBeforeLogin) {
       {"MDTM /A/file.txt", 530, "Not logged in."},
       {"MFMT 20200102030405 /A/file.txt", 530, "Not logged in."},
       {"MFCT 20200102030405 /A/file.txt", 530, "Not logged in."},
+      {"SITE UTIME 20200102030405 /A/file.txt", 530, "Not logged in."},
+      {"SITE CHMOD 777 /A/file.txt", 530, "Not logged in."},
+      {"SITE UMASK", 530, "Not logged in."},
   };
   const platform::TDateTime stamp = WriteTimeOnDisk(fixture.Tree.Path("a/file.txt"));
   for (const auto& c : cases) {

@@ -1,11 +1,10 @@
 #pragma once
 
 // A running facade on a free port over two aliased temporary folders, and the helpers the file
-// command tests share: logging in, entering a folder, running SITE sub-commands, file times.
+// command tests share: logging in, entering a folder, file times on disk.
 
 #include "common/FtpTestClient.h"
 #include "common/TempTree.h"
-#include "ftp/SiteSession.h"
 #include "ftp/server/FTPContext.h"
 #include "platform/DateTime.h"
 #include "service/FTPServerUnit.h"
@@ -35,10 +34,7 @@ class TFileServerFixture {
     Server.SetReadOnly(AReadOnly);
     if (!Server.StartServer()) throw std::runtime_error("the server did not start");
   }
-  ~TFileServerFixture() {
-    FSide.reset();
-    Server.StopServer();
-  }
+  ~TFileServerFixture() { Server.StopServer(); }
 
   std::unique_ptr<TFtpTestClient> Connect() {
     auto client = std::make_unique<TFtpTestClient>(Server.BoundPort());
@@ -64,22 +60,12 @@ class TFileServerFixture {
     ASSERT_TRUE(Server.FindContextByPeerPort(port, [&](ftp::TIdFTPServerContext& AContext) { AContext.FCurrentDir = AFolder; }));
   }
 
-  /// Runs "SITE <ALine>" for a logged-in client. Where the server's SITE command does not dispatch
-  /// to its sub-commands yet, the sub-command runs through the same entry runner on a session of
-  /// its own (logged in, working directory "/"), so the sub-command's handler and table row are
-  /// what gets tested either way.
-  TReply Site(TFtpTestClient& AClient, const std::string& ALine) {
-    const TReply reply = AClient.Command("SITE " + ALine);
-    if (reply.Text() != "\"SITE\" Command not implemented.") return reply;
-    if (!FSide) FSide = std::make_unique<TSiteSession>(Server.Engine());
-    return FSide->Run(ALine);
-  }
+  /// Runs "SITE <ALine>".
+  static TReply Site(TFtpTestClient& AClient, const std::string& ALine) { return AClient.Command("SITE " + ALine); }
 
   kobix::testing::TTempTree Tree;
   service::TFTPServer Server;
 
- private:
-  std::unique_ptr<TSiteSession> FSide;
 };
 
 /// A UTC date-time from its fields.
