@@ -38,6 +38,13 @@ inline constexpr std::string_view RSFTPFileStatusOkay = "File status okay; about
 inline constexpr std::string_view RSFTPDataPortSameIP = "Data port can only be used by the same IP address used by the control connection.";
 inline constexpr std::string_view RSFTPCouldNotBind = "Could not bind socket. Address and port are already in use.";
 
+// Listings
+inline constexpr std::string_view RSFTPDataConnList = "Opening ASCII mode data connection for /bin/ls.";
+inline constexpr std::string_view RSFTPDataConnNList = "Opening ASCII mode data connection for file list.";
+inline constexpr std::string_view RSFTPMLSTBegin = "Begin";
+inline constexpr std::string_view RSFTPMLSTEnd = "End";
+inline constexpr std::string_view RSFTPEndOfStatus = "End of Status";
+
 /// Fills the first "%s" or "%d" of APattern with AValue.
 std::string Format(std::string_view APattern, std::string_view AValue);
 inline std::string Format(std::string_view APattern, long long AValue) { return Format(APattern, std::to_string(AValue)); }
