@@ -24,6 +24,10 @@ platform::TDateTime ListingDate(int64_t AFileTime, int AUTCOffsetMinutes) {
   return platform::TDateTime{ms - rest};
 }
 
+// Dates read straight from the file system are UTC and go into the entry's UTC field, so that
+// the long form shows them in local time and the "modify" fact shows them unchanged. (Kept in the
+// local-time field they would come out shifted by the offset from UTC in both forms.)
+
 void ListRoot(const TFileHandlerSettings& ASettings, ftp::TIdFTPListOutput& AListing, const std::string& ACommand) {
   if (IsMLST(ACommand)) {
     ftp::TIdFTPListOutputItem& item = AListing.Add();
@@ -45,7 +49,7 @@ void ListRoot(const TFileHandlerSettings& ASettings, ftp::TIdFTPListOutput& ALis
     item.ItemType(ftp::ditDirectory);
     item.Size(info.Size());
     item.SizeAvail(false);
-    item.ModifiedDate(info.LastWriteDateTime());
+    item.FModifiedDateGMT = info.LastWriteDateTime();
     item.ModifiedAvail(true);
   }
 }
@@ -54,7 +58,7 @@ void DescribeEntry(const TFileInfo& AInfo, ftp::TIdFTPListOutput& AListing) {
   ftp::TIdFTPListOutputItem& item = AListing.Add();
   item.FileName(AInfo.RelativeFileName());
   item.Size(AInfo.Size());
-  item.ModifiedDate(AInfo.LastWriteDateTime());
+  item.FModifiedDateGMT = AInfo.LastWriteDateTime();
   item.ItemType(AInfo.IsDirectory() ? ftp::ditDirectory : ftp::ditFile);
   item.SizeAvail(true);
   item.ModifiedAvail(true);

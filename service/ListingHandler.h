@@ -12,9 +12,9 @@ namespace kobix::service {
 ///
 /// At the virtual root: MLST gets one entry "/" (a directory, dated now, with neither size nor
 /// date known); every other command gets one directory per alias, in list order, with the alias
-/// folder's size and last-write time (UTC), even when that folder is missing or hidden.
+/// folder's size and last-write time, even when that folder is missing or hidden.
 /// Below an alias: MLST describes the entry itself (its name as the file system spells it, its
-/// size and last-write time, UTC). The other commands list a folder's entries in the order the
+/// size and last-write time). Those two kinds of date are UTC and are given in FModifiedDateGMT. The other commands list a folder's entries in the order the
 /// file system gives them, hidden and system entries only when the settings show them, dated in
 /// local time at the two-second resolution of file dates; a file is not listed.
 ///
