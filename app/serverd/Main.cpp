@@ -7,6 +7,7 @@
 #include "platform/UserFolders.h"
 #include "service/FTPServerUnit.h"
 
+#include <clocale>
 #include <csignal>
 #include <cstdio>
 #include <pthread.h>
@@ -51,6 +52,8 @@ int Fail(const std::string& AMessage, bool AShowUsage) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  std::setlocale(LC_COLLATE, "");  // listings sort names by the user's collation
+  std::setlocale(LC_CTYPE, "");
   app::TDaemonOptions options;
   settings::TPreference preference;
   try {

@@ -128,8 +128,8 @@ std::string UnknownCommandText(const std::string& ARawLine) {
 
 void SendUnknownCommandReply(TIdContext& AContext, const std::string& ARawLine) {
   auto& server = static_cast<TIdCmdTCPServer&>(AContext.Server());
-  TIdReplyFTP reply(server.ReplyUnknownCommand.NumericCode(), UnknownCommandText(ARawLine));
-  AContext.Connection().WriteText(reply.FormattedReply());
+  // One line, even when the received line holds a bare LF.
+  AContext.Connection().WriteText(server.ReplyUnknownCommand.Code() + " " + UnknownCommandText(ARawLine) + "\r\n");
 }
 
 void CommandNotUnderstood(TIdCommand& ACommand) {

@@ -66,6 +66,7 @@ void TIdCustomTCPServer::Stop() {
   for (auto& thread : FListenerThreads) thread.join();
   FListenerThreads.clear();
   FListeners.clear();
+  FListenerWaker.reset();
   {
     std::lock_guard lock(FContextsLock);
     for (TIdContext* context : FContexts) {

@@ -7,6 +7,7 @@ namespace kobix::ftp {
 namespace {
 
 struct TLayoutCase {
+  friend std::ostream& operator<<(std::ostream& AOut, const TLayoutCase& ACase) { return AOut << ACase.Name; }
   const char* Name;
   int Code;
   std::vector<std::string> Lines;

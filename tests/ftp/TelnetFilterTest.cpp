@@ -6,6 +6,7 @@ namespace kobix::ftp {
 namespace {
 
 struct TTelnetCase {
+  friend std::ostream& operator<<(std::ostream& AOut, const TTelnetCase& ACase) { return AOut << ACase.Name; }
   const char* Name;
   std::string Input;       // bytes fed, in order
   std::string Line;        // the completed line
