@@ -71,7 +71,35 @@ class ListingCommandsTest : public ::testing::Test {
     return FClient.ReadReply();
   }
 
+  // A channel that is never opened: enough for the commands that stop before the transfer.
   void ArrangeChannel() { FContext->SetDataChannel(std::make_unique<TIdDataChannel>()); }
+
+  // What a listing over a passive data connection gave: the preliminary reply, the bytes on the
+  // data connection and the final reply.
+  struct TListingRun {
+    std::vector<std::string> Preliminary, Final;
+    std::string Data;
+  };
+
+  // Arranges a passive channel, connects to it first (the connection waits in the backlog until
+  // the runner accepts it, on this thread), runs the command and reads the data to its end.
+  TListingRun RunOverPassive(const std::string& ALine) {
+    TIdDataChannel& channel = NewDataChannel(*FContext, true);
+    channel.FListener->BeginListen();
+    platform::TSocket data = platform::TSocket::Connect({}, false, channel.FListener->LocalAddress(), nullptr);
+    TListingRun run;
+    run.Preliminary = Run(ALine).Lines;
+    run.Final = FClient.ReadReply().Lines;
+    char chunk[65536];
+    for (;;) {
+      if (platform::WaitReadable(data.Handle(), nullptr, 10000) == platform::TWaitResult::Timeout) break;
+      const size_t received = data.Receive(chunk, sizeof chunk);
+      if (received == 0) break;
+      run.Data.append(chunk, received);
+    }
+    EXPECT_EQ(FContext->FDataChannel, nullptr) << "the channel goes with the operation";
+    return run;
+  }
 
   TIdFTPServer FServer;
   platform::TSocket FListener;
@@ -120,36 +148,35 @@ TEST_F(ListingCommandsTest, ARefusalIsTheCommandsExceptionReplyAndDropsTheChanne
   EXPECT_TRUE(FClient.Silent(50));  // in particular no preliminary reply
 }
 
-TEST_F(ListingCommandsTest, TheLinesBecomeTheChannelsPayloadAfterTheRightPreliminaryReply) {
+TEST_F(ListingCommandsTest, TheLinesGoOverTheDataConnectionBetween125And226) {
   struct Case {
     const char* Line;
     const char* Preliminary;
-    std::vector<std::string> Payload;
+    std::string Data;
   };
-  const std::string dirLine = "drw-rw-r--   1 root     root          512 Jan 15  2019 sub";
-  const std::string fileLine = "-rw-rw-r--   1 root     root         1234 Jan 15  2019 a.txt";
+  // The year form depends on the local offset only through the day, which 12:30 UTC keeps.
+  const std::string dirLine = "drw-rw-r--   1 root     root          512 Jan 15  2019 sub\r\n";
+  const std::string fileLine = "-rw-rw-r--   1 root     root         1234 Jan 15  2019 a.txt\r\n";
   const Case cases[] = {
-      {"LIST", "125 Opening ASCII mode data connection for /bin/ls.", {"total 0", fileLine, dirLine}},
-      {"NLST", "125 Opening ASCII mode data connection for file list.", {"a.txt", "sub"}},
-      {"NLST -l", "125 Opening ASCII mode data connection for /bin/ls.", {"total 0", fileLine, dirLine}},
-      {"NLST -R", "125 Opening ASCII mode data connection for /bin/ls.", {"a.txt", "sub"}},
+      {"LIST", "125 Opening ASCII mode data connection for /bin/ls.", "total 0\r\n" + fileLine + dirLine},
+      {"NLST", "125 Opening ASCII mode data connection for file list.", "a.txt\r\nsub\r\n"},
+      {"NLST -l", "125 Opening ASCII mode data connection for /bin/ls.", "total 0\r\n" + fileLine + dirLine},
+      {"NLST -R", "125 Opening ASCII mode data connection for /bin/ls.", "a.txt\r\nsub\r\n"},
       {"MLSD", "125 File status okay; about to open data connection.",
-       {"size=0;type=dir;modify=20190115123000; sub", "size=1234;type=file;modify=20190115123000; a.txt"}},
+       "size=0;type=dir;modify=20190115123000; sub\r\nsize=1234;type=file;modify=20190115123000; a.txt\r\n"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.Line);
-    ArrangeChannel();
-    EXPECT_EQ(Run(c.Line).Lines, std::vector<std::string>{c.Preliminary});
-    ASSERT_NE(FContext->FDataChannel, nullptr);
-    const TIdDataChannel& channel = *FContext->FDataChannel;
-    EXPECT_TRUE(channel.FHasLines);
-    EXPECT_EQ(channel.FFtpOperation, ftpRetr);
-    EXPECT_EQ(channel.FOKReply.FormattedReply(), "226 Closing data connection.\r\n");
-    EXPECT_EQ(channel.FErrorReply.FormattedReply(), "426 Data connection closed abnormally.\r\n");
-    // The year form depends on the local offset only through the day, which 12:30 UTC keeps.
-    EXPECT_EQ(channel.FLines, c.Payload);
-    FContext->DropDataChannel();
+    const TListingRun run = RunOverPassive(c.Line);
+    EXPECT_EQ(run.Preliminary, std::vector<std::string>{c.Preliminary});
+    EXPECT_EQ(run.Data, c.Data);
+    EXPECT_EQ(run.Final, std::vector<std::string>{"226 Closing data connection."});
   }
+  // An empty listing opens and closes the data connection without sending anything.
+  FEntries.clear();
+  const TListingRun empty = RunOverPassive("NLST");
+  EXPECT_EQ(empty.Data, "");
+  EXPECT_EQ(empty.Final, std::vector<std::string>{"226 Closing data connection."});
 }
 
 TEST_F(ListingCommandsTest, PathsAndSwitchesReachTheHandlerAsProcessed) {
@@ -171,13 +198,15 @@ TEST_F(ListingCommandsTest, PathsAndSwitchesReachTheHandlerAsProcessed) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.Line);
     FCalls.clear();
-    ArrangeChannel();
-    Run(c.Line);
+    const std::string line = c.Line;
+    if (line.rfind("MLST", 0) == 0 || line.rfind("STAT", 0) == 0)
+      Run(line);
+    else
+      RunOverPassive(line);
     ASSERT_EQ(FCalls.size(), 1u);
     EXPECT_EQ(FCalls[0].Path, c.Call.Path);
     EXPECT_EQ(FCalls[0].Command, c.Call.Command);
     EXPECT_EQ(FCalls[0].Switches, c.Call.Switches);
-    FContext->DropDataChannel();
   }
 }
 
@@ -223,13 +252,8 @@ TEST_F(ListingCommandsTest, NonASCIINamesAreQuestionMarksUnlessTheSessionAskedFo
     ASSERT_EQ(stat.Lines.size(), 4u);
     EXPECT_EQ(stat.Lines[2], "-rw-rw-r--   1 root     root            5 Jan 15  2019 " + shown);
 
-    ArrangeChannel();
-    Run("NLST");
-    EXPECT_EQ(FContext->FDataChannel->FLines, std::vector<std::string>{shown});
-    ArrangeChannel();
-    Run("MLSD");
-    EXPECT_EQ(FContext->FDataChannel->FLines, std::vector<std::string>{"size=5;type=file;modify=20190115123000; " + shown});
-    FContext->DropDataChannel();
+    EXPECT_EQ(RunOverPassive("NLST").Data, shown + "\r\n");
+    EXPECT_EQ(RunOverPassive("MLSD").Data, "size=5;type=file;modify=20190115123000; " + shown + "\r\n");
   }
 }
 
