@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 #include "ftp/listing/DirItemType.h"
 #include "platform/DateTime.h"
@@ -58,5 +59,7 @@ struct TIdFTPListOutputItem : TIdFTPListItem {
 /// The name an entry shows in the long and names forms: the last "/"-separated part of
 /// FFileName. Trailing separators are ignored; a name made only of separators stays as it is.
 std::string ShownName(const std::string& AFileName);
+/// The same part as a view into AFileName.
+std::string_view ShownNameView(std::string_view AFileName);
 
 }  // namespace kobix::ftp
