@@ -26,12 +26,11 @@ std::vector<std::string> BuildOrDropChannel(TIdFTPServerContext& AContext, const
 
 // Hands the lines to the data channel, sends the preliminary reply and runs the transfer, which
 // sends the final reply.
-void SendListing(TIdCommand& ACommand, const std::vector<std::string>& ALines, std::string_view APreliminary) {
+void SendListing(TIdCommand& ACommand, std::vector<std::string> ALines, std::string_view APreliminary) {
   TIdFTPServerContext& context = FTPContext(ACommand);
   TIdDataChannel& channel = *context.FDataChannel;
-  channel.FLines.clear();
-  channel.FLines.reserve(ALines.size());
-  for (const std::string& line : ALines) channel.FLines.push_back(EncodeListingLine(line, context.FNLSTUtf8));
+  EncodeListingLines(ALines, context.FNLSTUtf8);
+  channel.FLines = std::move(ALines);
   channel.FHasLines = true;
   channel.FFtpOperation = ftpRetr;
   channel.FOKReply.SetReply(226, RSFTPDataConnClosed);
@@ -57,17 +56,15 @@ void CommandLIST(TIdCommand& ACommand) {
   const bool names = SameTextASCII(name, "NLST");
   const TListParameter parameter = SplitListParameter(ACommand.UnparsedParams);
   const std::string path = ResolveVirtualPath(context, parameter.Path);
-  const std::vector<std::string> lines =
-      BuildOrDropChannel(context, path, parameter.Switches, names ? "NLST" : "LIST", !names);
-  SendListing(ACommand, lines, names && parameter.Switches.empty() ? RSFTPDataConnNList : RSFTPDataConnList);
+  std::vector<std::string> lines = BuildOrDropChannel(context, path, parameter.Switches, names ? "NLST" : "LIST", !names);
+  SendListing(ACommand, std::move(lines), names && parameter.Switches.empty() ? RSFTPDataConnNList : RSFTPDataConnList);
 }
 
 void CommandMLSD(TIdCommand& ACommand) {
   if (RefuseWithoutChannel(ACommand)) return;
   TIdFTPServerContext& context = FTPContext(ACommand);
   const std::string path = ResolveVirtualPath(context, ACommand.UnparsedParams);
-  const std::vector<std::string> lines = BuildOrDropChannel(context, path, {}, "MLSD", false);
-  SendListing(ACommand, lines, RSFTPFileStatusOkay);
+  SendListing(ACommand, BuildOrDropChannel(context, path, {}, "MLSD", false), RSFTPFileStatusOkay);
 }
 
 // The facts go out as one 250 reply on the control connection: "250-Begin", one line per entry
@@ -92,13 +89,14 @@ void StatWithPath(TIdCommand& ACommand) {
   TIdFTPServerContext& context = FTPContext(ACommand);
   const TListParameter parameter = SplitListParameter(ACommand.UnparsedParams);
   const std::string path = ResolveVirtualPath(context, parameter.Path);
-  const std::vector<std::string> lines = BuildListing(context, path, {}, "STAT", true);
+  std::vector<std::string> lines = BuildListing(context, path, {}, "STAT", true);
+  EncodeListingLines(lines, context.FNLSTUtf8);
   size_t size = 0;
   for (const std::string& line : lines) size += line.size() + 2;
   std::string bytes;
   bytes.reserve(size);
   for (const std::string& line : lines) {
-    bytes += EncodeListingLine(line, context.FNLSTUtf8);
+    bytes += line;
     bytes += "\r\n";
   }
   context.Connection().WriteText("213-" + std::string(RSFTPFileStatusOkay) + "\r\n");

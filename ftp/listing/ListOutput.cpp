@@ -6,7 +6,7 @@
 
 namespace kobix::ftp {
 
-TIdFTPListOutputItem& TIdFTPListOutput::Add() { return FItems.emplace_back(); }
+TIdFTPListOutputItem& TIdFTPListOutput::Add() { return FItems.Add(); }
 
 std::vector<std::string> TIdFTPListOutput::LISTOutputDir(const TListingClock& AClock) const {
   return DirectoryLines(true, AClock);
