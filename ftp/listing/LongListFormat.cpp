@@ -9,8 +9,8 @@ namespace {
 constexpr const char* MonthNames[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
                                       "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
 
-void AppendPermissions(std::string& ALine, const std::string& AOwn, std::string_view ADefault) {
-  AppendPadLeft(ALine, AOwn.empty() ? ADefault : std::string_view(AOwn), 3);
+void AppendPermissions(std::string& ALine, const TRareText& AOwn, std::string_view ADefault) {
+  AppendPadLeft(ALine, AOwn.empty() ? ADefault : std::string_view(AOwn.str()), 3);
 }
 
 void AppendMonth(std::string& AText, int AMonth) {
@@ -80,10 +80,10 @@ void TLongListFormatter::AppendLine(std::string& ALine, const TIdFTPListOutputIt
   ALine += ' ';
   AppendDecimalPadded(ALine, AItem.FLinkCount == 0 ? 1 : AItem.FLinkCount, 3);
   ALine += ' ';
-  const std::string_view owner = AItem.FOwnerName.empty() ? std::string_view("root") : std::string_view(AItem.FOwnerName);
+  const std::string_view owner = AItem.FOwnerName.empty() ? std::string_view("root") : std::string_view(AItem.FOwnerName.str());
   AppendPadRight(ALine, owner, 8);
   ALine += ' ';
-  AppendPadRight(ALine, AItem.FGroupName.empty() ? owner : std::string_view(AItem.FGroupName), 8);
+  AppendPadRight(ALine, AItem.FGroupName.empty() ? owner : std::string_view(AItem.FGroupName.str()), 8);
   ALine += ' ';
   AppendDecimalPadded(ALine, directory ? int64_t{512} : AItem.FSize, 8);
   ALine += ' ';
