@@ -40,6 +40,13 @@ void SendListing(TIdCommand& ACommand, std::vector<std::string> ALines, std::str
   RunDataOperation(ACommand, context.FSSCNOn);
 }
 
+// A listing line that goes out on the control connection must stay one line: a CR or LF inside a
+// file name would otherwise end it early and let the rest pass for a reply of its own.
+void KeepOnOneLine(std::string& ALine) {
+  for (char& c : ALine)
+    if (c == '\r' || c == '\n') c = '?';
+}
+
 bool RefuseWithoutChannel(TIdCommand& ACommand) {
   if (DataChannelUsable(FTPContext(ACommand))) return false;
   ACommand.Reply.SetReply(425, RSFTPCantOpenDataConn);
@@ -78,7 +85,10 @@ void CommandMLST(TIdCommand& ACommand) {
   text.clear();
   text.reserve(lines.size() + 2);
   text.emplace_back(RSFTPMLSTBegin);
-  for (std::string& line : lines) text.push_back(std::move(line));
+  for (std::string& line : lines) {
+    KeepOnOneLine(line);
+    text.push_back(std::move(line));
+  }
   text.emplace_back(RSFTPMLSTEnd);
   ACommand.Reply.SetReplyFormat(rfIndentMidLines);
 }
@@ -95,7 +105,8 @@ void StatWithPath(TIdCommand& ACommand) {
   for (const std::string& line : lines) size += line.size() + 2;
   std::string bytes;
   bytes.reserve(size);
-  for (const std::string& line : lines) {
+  for (std::string& line : lines) {
+    KeepOnOneLine(line);
     bytes += line;
     bytes += "\r\n";
   }

@@ -68,25 +68,35 @@ void TLongListFormatter::AppendDate(std::string& AText, platform::TDateTime ADat
 void TLongListFormatter::AppendLine(std::string& ALine, const TIdFTPListOutputItem& AItem, std::string_view AShownName) const {
   const bool directory = IsDirectoryItem(AItem.FItemType);
   const bool link = IsLinkItem(AItem.FItemType);
-  ALine += directory ? 'd' : AItem.FItemType == ditSymbolicLink ? 'l' : '-';
-  if (!link && AItem.FUnixOwnerPermissions.empty() && AItem.FUnixGroupPermissions.empty() &&
-      AItem.FUnixOtherPermissions.empty()) {
-    ALine += "rw-rw-r--";  // what every entry of this system shows
+  const bool plain = !link && AItem.FUnixOwnerPermissions.empty() && AItem.FUnixGroupPermissions.empty() &&
+                     AItem.FUnixOtherPermissions.empty() && AItem.FOwnerName.empty() && AItem.FGroupName.empty() &&
+                     (AItem.FLinkCount == 0 || AItem.FLinkCount == 1);
+  if (plain) {
+    // Every entry of this system: no details of its own, so the columns before the size (and a
+    // folder's size too) are one of two fixed texts.
+    if (directory) {
+      ALine += "drw-rw-r--   1 root     root          512 ";
+    } else {
+      ALine += "-rw-rw-r--   1 root     root     ";
+      AppendDecimalPadded(ALine, AItem.FSize, 8);
+      ALine += ' ';
+    }
   } else {
+    ALine += directory ? 'd' : AItem.FItemType == ditSymbolicLink ? 'l' : '-';
     AppendPermissions(ALine, AItem.FUnixOwnerPermissions, link ? "rwx" : "rw-");
     AppendPermissions(ALine, AItem.FUnixGroupPermissions, link ? "rwx" : "rw-");
     AppendPermissions(ALine, AItem.FUnixOtherPermissions, link ? "r-x" : "r--");
+    ALine += ' ';
+    AppendDecimalPadded(ALine, AItem.FLinkCount == 0 ? 1 : AItem.FLinkCount, 3);
+    ALine += ' ';
+    const std::string_view owner = AItem.FOwnerName.empty() ? std::string_view("root") : std::string_view(AItem.FOwnerName.str());
+    AppendPadRight(ALine, owner, 8);
+    ALine += ' ';
+    AppendPadRight(ALine, AItem.FGroupName.empty() ? owner : std::string_view(AItem.FGroupName.str()), 8);
+    ALine += ' ';
+    AppendDecimalPadded(ALine, directory ? int64_t{512} : AItem.FSize, 8);
+    ALine += ' ';
   }
-  ALine += ' ';
-  AppendDecimalPadded(ALine, AItem.FLinkCount == 0 ? 1 : AItem.FLinkCount, 3);
-  ALine += ' ';
-  const std::string_view owner = AItem.FOwnerName.empty() ? std::string_view("root") : std::string_view(AItem.FOwnerName.str());
-  AppendPadRight(ALine, owner, 8);
-  ALine += ' ';
-  AppendPadRight(ALine, AItem.FGroupName.empty() ? owner : std::string_view(AItem.FGroupName.str()), 8);
-  ALine += ' ';
-  AppendDecimalPadded(ALine, directory ? int64_t{512} : AItem.FSize, 8);
-  ALine += ' ';
   AppendDate(ALine, ListDateOf(AItem, FClock));
   ALine += ' ';
   ALine += AShownName;

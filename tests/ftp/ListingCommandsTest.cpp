@@ -241,6 +241,17 @@ TEST_F(ListingCommandsTest, STATWithAPathWritesThePlainLongFormBetween213Lines) 
             (std::vector<std::string>{"213-File status okay; about to open data connection.", "total 0", "213 End of Status"}));
 }
 
+TEST_F(ListingCommandsTest, ANameWithALineBreakCannotForgeAReplyOnTheControlConnection) {
+  FEntries = {{"x\r\n250 End\r\n213 Done\nz", ditFile, 1}};
+  FContext->FMLSOpts = TIdFTPFactOutputs{};
+  EXPECT_EQ(Run("MLST /A/x").Lines, (std::vector<std::string>{"250-Begin", " x??250 End??213 Done?z", "250 End"}));
+  const test::TReply stat = Run("STAT /A");
+  ASSERT_EQ(stat.Lines.size(), 4u);
+  EXPECT_EQ(stat.Lines[2], "-rw-rw-r--   1 root     root            1 Jan 15  2019 x??250 End??213 Done?z");
+  EXPECT_EQ(stat.Lines[3], "213 End of Status");
+  EXPECT_TRUE(FClient.Silent(50));
+}
+
 TEST_F(ListingCommandsTest, NonASCIINamesAreQuestionMarksUnlessTheSessionAskedForUTF8) {
   const std::string korean = "\xEC\x9D\x8C\xEC\x95\x85.mp3";  // two Hangul syllables
   FEntries = {{korean, ditFile, 5}};
