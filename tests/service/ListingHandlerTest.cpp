@@ -182,7 +182,8 @@ TEST_F(ListingHandlerTest, FolderDatesAreLocalInTwoSecondStepsRootAndMLSTDatesAr
   ASSERT_TRUE(platform::SetLastWriteTime(FTree.Path("music-folder"), utc));
   const int offset = platform::CurrentUTCOffsetMinutes();
 
-  const auto* listed = Find(List("/Music"), "a.txt");
+  const ftp::TIdFTPListOutput folder = List("/Music");
+  const auto* listed = Find(folder, "a.txt");
   ASSERT_NE(listed, nullptr);
   EXPECT_EQ(listed->FModifiedDate, platform::AddMinutes(Date(2024, 5, 6, 7, 8, 8), offset));
   EXPECT_EQ(listed->FModifiedDateGMT, TDateTime{});
