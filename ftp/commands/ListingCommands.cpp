@@ -28,6 +28,10 @@ std::vector<std::string> BuildOrDropChannel(TIdFTPServerContext& AContext, const
 // sends the final reply.
 void SendListing(TIdCommand& ACommand, std::vector<std::string> ALines, std::string_view APreliminary) {
   TIdFTPServerContext& context = FTPContext(ACommand);
+  if (!context.FDataChannel) {  // dropped while the listing was made (the server is stopping)
+    ACommand.Reply.SetReply(425, RSFTPCantOpenDataConn);
+    return;
+  }
   TIdDataChannel& channel = *context.FDataChannel;
   EncodeListingLines(ALines, context.FNLSTUtf8);
   channel.FLines = std::move(ALines);
