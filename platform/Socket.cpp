@@ -6,6 +6,8 @@
 #include <netinet/tcp.h>
 #include <poll.h>
 #include <sys/eventfd.h>
+#include <pthread.h>
+#include <signal.h>
 #include <sys/sendfile.h>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -184,6 +186,15 @@ size_t TSocket::Receive(void* ABuffer, size_t ASize) const {
 }
 
 size_t TSocket::SendFile(int AFileHandle, int64_t AOffset, size_t ACount) const {
+  // sendfile has no MSG_NOSIGNAL: a peer that has gone would raise SIGPIPE and end the process.
+  // The calling thread blocks that signal once; the failure then arrives as EPIPE.
+  thread_local const bool brokenPipeBlocked = [] {
+    sigset_t set;
+    sigemptyset(&set);
+    sigaddset(&set, SIGPIPE);
+    return pthread_sigmask(SIG_BLOCK, &set, nullptr) == 0;
+  }();
+  (void)brokenPipeBlocked;
   off_t offset = AOffset;
   for (;;) {
     const ssize_t sent = sendfile(FHandle, AFileHandle, &offset, ACount);

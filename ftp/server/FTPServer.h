@@ -62,6 +62,8 @@ class TIdFTPServer : public TIdCmdTCPServer {
   uint16_t DefaultDataPort = 20;
   uint16_t PASVBoundPortMin = 0;
   uint16_t PASVBoundPortMax = 0;
+  /// How long a passive listener waits for the client's data connection before the transfer fails.
+  int PASVAcceptTimeoutMs = 60000;
   TIdFTPDirFormat DirFormat = ftpdfUnix;
   TIdFTPPathProcessing PathProcessing = ftpOSDependent;
   std::string EndOfHelpLine;

@@ -59,6 +59,37 @@ inline constexpr std::string_view RSFTPMFCTReply = "CreateTime=%s %s";
 inline constexpr std::string_view RSFTPMFFModifyFact = "Modify=%s;";
 inline constexpr std::string_view RSFTPMFFCreateFact = "Create=%s;";
 
+// Listings
+inline constexpr std::string_view RSFTPDataConnList = "Opening ASCII mode data connection for /bin/ls.";
+inline constexpr std::string_view RSFTPDataConnNList = "Opening ASCII mode data connection for file list.";
+inline constexpr std::string_view RSFTPMLSTBegin = "Begin";
+inline constexpr std::string_view RSFTPMLSTEnd = "End";
+
+
+// Data connection set-up
+inline constexpr std::string_view RSFTPNotAllowedAfterEPSVAll = "%s not allowed after EPSV ALL";
+inline constexpr std::string_view RSFTPPORTDisabled = "PORT/EPRT Command disabled.";
+inline constexpr std::string_view RSFTPPORTRange = "PORT/EPRT Command disabled for reserved port range (1-1024).";
+inline constexpr std::string_view RSFTPPassiveMode = "Entering Passive Mode (%s).";
+inline constexpr std::string_view RSFTPExtendedPassiveMode = "Entering Extended Passive Mode (%s)";
+inline constexpr std::string_view RSFTPNetProtNotSup = "Network protocol not supported, use %s";
+inline constexpr std::string_view RSFTPNetProtMismatch = "Network protocol mismatch, use";
+inline constexpr std::string_view RSFTPProtNotSup = "Protocol not supported, use";
+inline constexpr std::string_view RSFTPInvalidPort = "Invalid port number";
+inline constexpr std::string_view RSFTPInvalidIP = "Invalid IP Address";
+inline constexpr std::string_view RSFTPEPSVAllEntered = " EPSV ALL sent, now only accepting EPSV connections";
+inline constexpr std::string_view RSFTPInvalidPortRange = "Invalid Port Range (%d - %d)";
+inline constexpr std::string_view RSFTPCannotBindRange = "Can not bind in port range (%d - %d)";
+inline constexpr std::string_view RSFTPDataConnTimeout = "Timed out waiting for the data connection.";
+
+// Transfer commands and parameters
+inline constexpr std::string_view RSFTPFileUnique = "FILE: %s";
+inline constexpr std::string_view RSFTPCmdNotImplementedParam = "Command not implemented for that parameter.";
+inline constexpr std::string_view RSFTPTypeSet = "Type set to %s.";
+inline constexpr std::string_view RSFTPStructureSet = "Structure set to %s.";
+inline constexpr std::string_view RSFTPModeSet = "Mode set to %s.";
+inline constexpr std::string_view RSFTPModeNotImplemented = "Unimplemented mode.";
+
 /// Fills the first "%s" or "%d" of APattern with AValue.
 std::string Format(std::string_view APattern, std::string_view AValue);
 inline std::string Format(std::string_view APattern, long long AValue) { return Format(APattern, std::to_string(AValue)); }
