@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 #include <chrono>
 #include <filesystem>
 #include <functional>
@@ -40,6 +42,15 @@ struct TPathForm {
   const char* WorkingDirectory;  // where the session stands when it sends the path
   const char* Template;          // "{}" stands for the target's name
 };
+
+
+// Test names must not hold a backslash (the test runner reads it as an escape), so it is shown as %5C.
+std::string Printable(std::string AText) {
+  for (size_t at; (at = AText.find('\\')) != std::string::npos;) AText.replace(at, 1, "%5C");
+  return '"' + AText + '"';
+}
+
+void PrintTo(const TPathForm& AForm, std::ostream* AOut) { *AOut << AForm.WorkingDirectory << " + " << Printable(AForm.Template); }
 
 std::string Fill(const std::string& ATemplate, const std::string& ATarget) {
   std::string text = ATemplate;

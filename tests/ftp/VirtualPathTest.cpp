@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 namespace kobix::ftp {
 namespace {
 
@@ -10,6 +12,15 @@ struct TResolveCase {
   const char* Text;
   const char* Expected;
 };
+
+
+// Test names must not hold a backslash (the test runner reads it as an escape), so it is shown as %5C.
+std::string Printable(std::string AText) {
+  for (size_t at; (at = AText.find('\\')) != std::string::npos;) AText.replace(at, 1, "%5C");
+  return '"' + AText + '"';
+}
+
+void PrintTo(const TResolveCase& ACase, std::ostream* AOut) { *AOut << ACase.CurrentDir << " + " << Printable(ACase.Text); }
 
 class ResolveVirtualPathTest : public ::testing::TestWithParam<TResolveCase> {};
 

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 #include <filesystem>
 
 #include "common/FtpTestClient.h"
@@ -57,6 +59,15 @@ struct TNavigationCase {
   const char* Reply;  // the whole reply line
   const char* To;     // the working directory afterwards
 };
+
+
+// Test names must not hold a backslash (the test runner reads it as an escape), so it is shown as %5C.
+std::string Printable(std::string AText) {
+  for (size_t at; (at = AText.find('\\')) != std::string::npos;) AText.replace(at, 1, "%5C");
+  return '"' + AText + '"';
+}
+
+void PrintTo(const TNavigationCase& ACase, std::ostream* AOut) { *AOut << ACase.From << ": " << Printable(ACase.Line); }
 
 class FacadeNavigationTableTest : public FacadeNavigationTest, public ::testing::WithParamInterface<TNavigationCase> {};
 
