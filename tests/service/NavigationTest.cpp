@@ -95,6 +95,9 @@ INSTANTIATE_TEST_SUITE_P(
         TNavigationCase{"/Music", "XCWD sub", "250 XCWD Command successful.", "/Music/sub"},
         TNavigationCase{"/Music/sub", "XCUP", "250 \"/Music/\" is working directory.", "/Music/"},
         TNavigationCase{"/", "cwd music", "250 CWD Command successful.", "/music"},
+        // CDUP and PWD ignore whatever follows them.
+        TNavigationCase{"/Music/sub", "CDUP /elsewhere", "250 \"/Music/\" is working directory.", "/Music/"},
+        TNavigationCase{"/Music/sub", "PWD /elsewhere", "257 \"/Music/sub\" is working directory.", "/Music/sub"},
         // "." segments stay in the working directory; absolute ".." goes to the facade unresolved.
         TNavigationCase{"/Music", "CWD ./sub", "250 CWD Command successful.", "/Music/./sub"},
         TNavigationCase{"/Music", "CWD .", "250 CWD Command successful.", "/Music"},
