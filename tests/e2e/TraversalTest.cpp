@@ -68,6 +68,7 @@ class TraversalTest : public ::testing::TestWithParam<TPathForm> {
   TraversalTest() {
     FTree.WriteFile("d/served/victim.txt", "victim");
     FTree.MakeFolder("d/served/inner");
+    MakeQuoteFolders();
     FTree.WriteFile("d/sentinel.txt", SentinelContent);
     FTree.WriteFile("d/secretdir/keep.txt", KeepContent);
     for (const char* entry : {"d/sentinel.txt", "d/secretdir/keep.txt", "d/secretdir", "d"}) fs::last_write_time(FTree.Path(entry), Year2001());
@@ -79,6 +80,12 @@ class TraversalTest : public ::testing::TestWithParam<TPathForm> {
     EXPECT_EQ(FClient->ReadReply().Code, 220);
     EXPECT_EQ(FClient->Command("USER u").Code, 331);
     EXPECT_EQ(FClient->Command("PASS secret").Code, 230);
+  }
+
+  // The server survived every attempt and stops cleanly.
+  void TearDown() override {
+    FClient.reset();
+    EXPECT_EQ(FServer->Stop(), 0);
   }
 
   // The whole reply must not show anything from outside the served folder.
@@ -134,8 +141,16 @@ class TraversalTest : public ::testing::TestWithParam<TPathForm> {
     return received;
   }
 
+  // Folders named by a lone quote, so that a quoted run left open (/A/'/../..) starts at a real
+  // folder: a translation that let ".." through to the host would then reach the sentinel.
+  void MakeQuoteFolders() {
+    FTree.MakeFolder("d/served/'");
+    FTree.MakeFolder("d/served/\"");
+  }
+
   void Restore() {
     if (!FTree.Exists("d/served/victim.txt")) FTree.WriteFile("d/served/victim.txt", "victim");
+    MakeQuoteFolders();
     const std::string base = GetParam().WorkingDirectory;
     ASSERT_EQ(FClient->Command("CWD " + base).Code, 250) << "the session is gone or lost its way";
   }
@@ -277,6 +292,8 @@ INSTANTIATE_TEST_SUITE_P(
         TPathForm{"DoubleQuotedRunAfterSubfolder", "/", "/A/\"inner/../../..\"/{}"},
         TPathForm{"ManyParents", "/", "/A/../../../../../../../../{}"}, TPathForm{"ParentOfTheRoot", "/", "/../{}"},
         TPathForm{"QuotedRunNamingTheParent", "/", "/A/'/../../d/{}'"},
+        TPathForm{"UnclosedQuoteClimbingTwo", "/", "/A/'/../../{}"}, TPathForm{"UnclosedDoubleQuoteClimbingTwo", "/", "/A/\"/../../{}"},
+        TPathForm{"UnclosedQuoteWithBackslashes", "/", "/A/'\\..\\..\\{}"}, TPathForm{"RelativeUnclosedQuote", "/A", "'/../../{}"},
         TPathForm{"RelativeOne", "/A", "../{}"}, TPathForm{"RelativeTwo", "/A", "../../{}"},
         TPathForm{"RelativeQuotedOne", "/A", "'/../{}'"}, TPathForm{"RelativeDoubleQuotedTwo", "/A", "\"/../../{}\""},
         TPathForm{"RelativeBackslash", "/A", "..\\{}"}, TPathForm{"RelativeDotQuoted", "/A", "./'..'/{}"},
