@@ -5,7 +5,7 @@
 #include <cwctype>
 #include <numeric>
 
-#include "ftp/listing/Utf8Reader.h"
+#include "ftp/server/Utf8.h"
 #include "platform/Collation.h"
 
 namespace kobix::ftp {

@@ -1,6 +1,6 @@
 #include "ftp/listing/ListEncoding.h"
 
-#include "ftp/listing/Utf8Reader.h"
+#include "ftp/server/Utf8.h"
 
 namespace kobix::ftp {
 
