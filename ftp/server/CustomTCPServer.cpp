@@ -47,9 +47,14 @@ void TIdCustomTCPServer::Start() {
     FBindings.push_back({"", DefaultPort, platform::TIPVersion::IPv4});
     if (platform::IPv6Supported()) FBindings.push_back({"", DefaultPort, platform::TIPVersion::IPv6});
   }
+  // On this host the address-reuse option only lets a new listener bind while connections of an
+  // earlier one linger in TIME_WAIT; a port another live listener holds is still refused. Without it
+  // a stop and start would fail with "in use" for a minute after any client, so the host-dependent
+  // default takes it.
+  const bool reuseAddress = ReuseSocket != rsFalse;
   try {
     for (const auto& binding : FBindings)
-      FListeners.push_back(platform::TSocket::Listen(binding.IP, binding.Port, ListenQueue, ReuseSocket == rsTrue, binding.IPVersion));
+      FListeners.push_back(platform::TSocket::Listen(binding.IP, binding.Port, ListenQueue, reuseAddress, binding.IPVersion));
   } catch (const std::system_error& e) {
     FListeners.clear();
     throw EIdException(BindErrorText(e));

@@ -132,3 +132,25 @@ TEST(SessionEndTest, ClientClosingMidLineEndsOnlyItsSession) {
 
 }  // namespace
 }  // namespace kobix::test
+
+namespace kobix::test {
+namespace {
+
+TEST(BindTest, RestartOnTheSamePortWhileClosedConnectionsLinger) {
+  TEngineFixture engine;
+  engine.Start();
+  const uint16_t port = engine.Port();
+  {
+    auto client = engine.Connect();
+    client->Command("QUIT");  // the server closes first, so its side of the connection lingers
+    EXPECT_TRUE(client->ClosedByServer());
+  }
+  engine.Server().SetActive(false);
+  engine.Server().Bindings().front().Port = port;
+  engine.Server().SetActive(true);
+  EXPECT_EQ(engine.Port(), port);
+  EXPECT_EQ(engine.Connect()->Command("NOOP").Code, 200);
+}
+
+}  // namespace
+}  // namespace kobix::test
