@@ -113,7 +113,6 @@ void TIdCustomTCPServer::ListenerRun(platform::TSocket* AListener) {
 
 void TIdCustomTCPServer::AcceptOne(const platform::TSocket& AListener) {
   platform::TSocket socket = AListener.Accept();
-  JoinFinishedThreads();
   std::unique_ptr<TIdContext> context;
   {
     std::lock_guard lock(FContextsLock);
@@ -133,20 +132,25 @@ void TIdCustomTCPServer::AcceptOne(const platform::TSocket& AListener) {
     refused.Disconnect();
     return;
   }
-  std::lock_guard lock(FThreadsLock);
-  auto& record = FThreads.emplace_back();
-  TIdContext* raw = context.release();
-  try {
-    record.Thread = std::thread([this, raw, &record] { SessionRun(std::unique_ptr<TIdContext>(raw), &record); });
-  } catch (...) {
-    FThreads.pop_back();
-    {
-      std::lock_guard contexts(FContextsLock);
-      std::erase(FContexts, raw);
+  {
+    std::lock_guard lock(FThreadsLock);
+    auto& record = FThreads.emplace_back();
+    TIdContext* raw = context.release();
+    try {
+      record.Thread = std::thread([this, raw, &record] { SessionRun(std::unique_ptr<TIdContext>(raw), &record); });
+    } catch (...) {
+      FThreads.pop_back();
+      {
+        std::lock_guard contexts(FContextsLock);
+        std::erase(FContexts, raw);
+      }
+      delete raw;
+      throw;
     }
-    delete raw;
-    throw;
   }
+  // Ended sessions are joined only once the new one runs, so a thread still on its way out never
+  // delays a client that is waiting for its greeting.
+  JoinFinishedThreads();
 }
 
 void TIdCustomTCPServer::JoinFinishedThreads() {

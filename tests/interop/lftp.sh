@@ -50,7 +50,6 @@ run_lftp() {  # lftp commands after the settings
     set ftp:passive-mode on
     set net:max-retries 1
     set net:timeout 10
-    set ftp:use-mode-z off
     set cmd:fail-exit yes
     set ftp:use-mlsd off
     $1
