@@ -206,6 +206,7 @@ TEST_F(FacadeTest, TheUserLimitRefusesTheFourthClientUntilOneLeaves) {
 // one of the two a consistent set of settings gives, and nothing crashes or races.
 TEST_F(FacadeTest, SettingsSwappedWhileSessionsRun) {
   FTree.MakeFolder("video/sub");
+  FServer.SetAliases({{"Video", FTree.Path("video")}});  // every set below serves /Video
   Start();
   auto client = LoggedIn();
   std::atomic<bool> done{false};
