@@ -20,6 +20,7 @@ TFTPServer::TFTPServer() : FSettings(std::make_shared<const TFTPServerSettings>(
   };
   FServer.UserAccounts = &FUserManager;
   FServer.Intercept = &FLogManager;
+  FServer.Compressor = &FCompressor;
   BindEngineEvents();
 }
 

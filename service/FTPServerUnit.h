@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ftp/data/Compressor.h"
 #include "ftp/server/FTPServer.h"
 #include "ftp/server/Intercept.h"
 #include "ftp/server/UserManager.h"
@@ -89,6 +90,7 @@ class TFTPServer {
 
   ftp::TIdUserManager FUserManager;
   ftp::TIdServerInterceptLogEvent FLogManager;
+  ftp::TIdCompressorZLib FCompressor;
   mutable std::mutex FSettingsLock;  // guards FSettings (the pointer, not the value it points to)
   std::shared_ptr<const TFTPServerSettings> FSettings;
   // Declared last so that it is destroyed first: its stop joins every session thread while the

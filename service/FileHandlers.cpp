@@ -86,9 +86,11 @@ void DeleteFile(const TFileHandlerSettings& ASettings, const std::string& APath)
 
 void RenameFile(const TFileHandlerSettings& ASettings, const std::string& AOldPath, const std::string& ANewPath) {
   CheckWritable(ASettings);
-  const std::string from = TranslateForChange(ASettings, AOldPath);
+  const std::string from = Translate(ASettings, AOldPath);
   const std::string to = TranslateForChange(ASettings, ANewPath);
   if (SameTextASCII(from, to)) Refuse(AccessDenied);
+  // The root is no entry that could be renamed; an RNTO without RNFR renames from it.
+  if (from == VirtualRootMarker) Refuse(NotFound);
   const TFileInfo info(from);
   if (!info.IsExists()) Refuse(NotFound);
   if (!info.MoveTo(to)) Refuse(UnknownError);
@@ -115,9 +117,8 @@ platform::TDateTime GetFileDate(const TFileHandlerSettings& ASettings, const std
 }
 
 bool FileExistCheck(const TFileHandlerSettings& ASettings, const std::string& APath) {
-  std::string local = APath;
-  if (!TranslatePath(ASettings.Aliases, local) || local == VirtualRootMarker) return false;
-  return TFileInfo(local).IsFile();
+  const std::string local = Translate(ASettings, APath);
+  return local != VirtualRootMarker && TFileInfo(local).IsFile();
 }
 
 void SetCreationTime(const TFileHandlerSettings& ASettings, const std::string& APath, platform::TDateTime AUTC) {

@@ -2,8 +2,12 @@
 
 namespace kobix::ftp {
 
-void CommandXCRC(TIdCommand& ACommand) { ReplyNotImplemented(ACommand); }
+// No checksum source is configured, so the checksum commands are answered like unknown ones and no
+// file is ever opened for them.
 
-void CommandMD5(TIdCommand& ACommand) { ReplyNotImplemented(ACommand); }
+void CommandXCRC(TIdCommand& ACommand) { CommandNotUnderstood(ACommand); }
+
+// MD5 and MMD5 pass the table's login rule first; only a logged-in session gets here.
+void CommandMD5(TIdCommand& ACommand) { CommandNotUnderstood(ACommand); }
 
 }  // namespace kobix::ftp

@@ -38,6 +38,27 @@ inline constexpr std::string_view RSFTPFileStatusOkay = "File status okay; about
 inline constexpr std::string_view RSFTPDataPortSameIP = "Data port can only be used by the same IP address used by the control connection.";
 inline constexpr std::string_view RSFTPCouldNotBind = "Could not bind socket. Address and port are already in use.";
 
+// Informational commands and options
+inline constexpr std::string_view RSFTPSystemType = "UNIX Type: L8";
+inline constexpr std::string_view RSFTPServerStatus = "System status";
+inline constexpr std::string_view RSFTPEndOfStatus = "End of Status";
+inline constexpr std::string_view RSFTPOptionNotRecog = "Option not recognized.";
+inline constexpr std::string_view RSFTPInvalidOps = "Invalid %s options";
+inline constexpr std::string_view RSFTPMLSTOpts = "MLST OPTS %s";
+inline constexpr std::string_view RSFTPHelpBegining = "The following commands are recognized (* => unimplemented, + => extension).";
+inline constexpr std::string_view RSFTPSITEHelp = "The following SITE commands are supported:";
+inline constexpr std::string_view RSFTPUnknownCmd = "Unknown command %s.";
+inline constexpr std::string_view RSFTPSiteZonePositive = "UTC+%d";
+inline constexpr std::string_view RSFTPSiteZoneNegative = "UTC%d";
+
+// File management
+inline constexpr std::string_view RSFTPDateTimeChanged = "Date/time changed okay.";
+inline constexpr std::string_view RSFTPCHMODSuccessful = "CHMOD command successful.";
+inline constexpr std::string_view RSFTPMFMTReply = "Modify=%s %s";
+inline constexpr std::string_view RSFTPMFCTReply = "CreateTime=%s %s";
+inline constexpr std::string_view RSFTPMFFModifyFact = "Modify=%s;";
+inline constexpr std::string_view RSFTPMFFCreateFact = "Create=%s;";
+
 /// Fills the first "%s" or "%d" of APattern with AValue.
 std::string Format(std::string_view APattern, std::string_view AValue);
 inline std::string Format(std::string_view APattern, long long AValue) { return Format(APattern, std::to_string(AValue)); }

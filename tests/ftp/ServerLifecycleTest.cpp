@@ -36,7 +36,13 @@ TEST(ConnectionLimitTest, ClientOverTheLimitIsRefusedUntilOneLeaves) {
   EXPECT_EQ(engine.Connects, 3);
   a->Command("QUIT");
   EXPECT_TRUE(a->ClosedByServer());
-  for (int i = 0; i < 100 && engine.Disconnects < 1; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  // The session leaves the live list just after its disconnect event.
+  const auto liveSessions = [&] {
+    size_t count = 0;
+    engine.Server().WithContexts([&](const std::vector<ftp::TIdContext*>& AContexts) { count = AContexts.size(); });
+    return count;
+  };
+  for (int i = 0; i < 200 && liveSessions() > 2; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(10));
   auto d = engine.Connect();
   EXPECT_EQ(d->Command("NOOP").Code, 200);
 }

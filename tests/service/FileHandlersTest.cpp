@@ -124,7 +124,8 @@ INSTANTIATE_TEST_SUITE_P(
         RefusalCase{"rename_missing", [](S s) { RenameFile(s, "/Music/none", "/Music/b"); }, "Not found."},
         RefusalCase{"rename_into_itself", [](S s) { RenameFile(s, "/Music/sub", "/Music/sub/deep/x"); },
                     "Unknown error."},
-        RefusalCase{"rename_root", [](S s) { RenameFile(s, "/", "/Music/x"); }, "Access denied."},
+        RefusalCase{"rename_from_root", [](S s) { RenameFile(s, "/", "/Music/x"); }, "Not found."},
+        RefusalCase{"rename_to_root", [](S s) { RenameFile(s, "/Music/a.txt", "/"); }, "Access denied."},
         RefusalCase{"size_missing", [](S s) { GetFileSize(s, "/Music/none"); }, "Not found."},
         RefusalCase{"size_root", [](S s) { GetFileSize(s, "/"); }, "Not found."},
         RefusalCase{"size_unknown_before_missing", [](S s) { GetFileSize(s, "/Nope/none"); }, "Access denied."},
@@ -142,7 +143,7 @@ TEST_F(FileHandlersTest, QueriesDescribeFilesAndFolders) {
   EXPECT_TRUE(FileExistCheck(FSettings, "/Music/a.txt"));
   EXPECT_FALSE(FileExistCheck(FSettings, "/Music/sub"));
   EXPECT_FALSE(FileExistCheck(FSettings, "/Music/none"));
-  EXPECT_FALSE(FileExistCheck(FSettings, "/Nope/a.txt"));
+  EXPECT_EQ(RefusalOf([&] { FileExistCheck(FSettings, "/Nope/a.txt"); }), "Access denied.");
   EXPECT_FALSE(FileExistCheck(FSettings, "/"));
   SetModifiedTime(FSettings, "/Music/sub", Date(1999, 12, 31));
   EXPECT_EQ(GetFileDate(FSettings, "/Music/sub"), Date(1999, 12, 31));
@@ -256,7 +257,7 @@ TEST_P(TraversalTest, NoHandlerEverReachesOutsideTheAliasFolders) {
       {"MFCT", [&] { SetCreationTime(FSettings, path, Date(1990, 1, 1)); }},
   };
   for (const auto& [name, operation] : operations) EXPECT_EQ(RefusalOf(operation), "Access denied.") << name;
-  EXPECT_FALSE(FileExistCheck(FSettings, path));
+  EXPECT_EQ(RefusalOf([&] { FileExistCheck(FSettings, path); }), "Access denied.");
   EXPECT_EQ(FTree.Snapshot(), before);
   EXPECT_EQ(FTree.ReadFile("secret.txt"), "top secret");
   platform::TFindData secret;
