@@ -1,5 +1,7 @@
 #include "service/FTPServerUnit.h"
 
+#include "service/ListingHandler.h"
+
 namespace kobix::service {
 
 namespace {
@@ -119,6 +121,8 @@ void TFTPServer::BindEngineEvents() {
 void TFTPServer::BindFileEvents() {
   using ftp::TIdFTPServerContext;
   FServer.OnChangeDirectory = [this](TIdFTPServerContext&, std::string& VDirectory) { ChangeDirectory(*Settings(), VDirectory); };
+  FServer.OnListDirectory = [this](TIdFTPServerContext&, const std::string& APath, ftp::TIdFTPListOutput& AListing,
+                                   const std::string& ACmd, const std::string&) { ListDirectory(*Settings(), APath, AListing, ACmd); };
   FServer.OnRetrieveFile = [this](TIdFTPServerContext&, const std::string& AFileName, ftp::TIdFTPServer::TStreamPtr& VStream) {
     VStream = RetrieveFile(*Settings(), AFileName);
   };

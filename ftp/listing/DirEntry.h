@@ -1,7 +1,9 @@
 #pragma once
 
+#include <cstdint>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <unordered_set>
 #include <vector>
 
@@ -15,6 +17,30 @@ struct TDirEntryName {
   const TIdFTPListOutputItem* FItem = nullptr;
 };
 
+/// A set of names compared ignoring case (in the form FoldNameCase gives them). The folded texts
+/// are kept back to back in one buffer with an open-addressing index over them, so that a folder
+/// of many thousands of names costs no allocation per name.
+class TFoldedNameSet {
+ public:
+  void Reserve(size_t ACount);
+  /// Adds AName; false when a name equal to it ignoring case is present already.
+  bool Insert(std::string_view AName);
+  size_t Count() const { return FCount; }
+
+ private:
+  struct TSlot {
+    size_t Hash = 0;
+    size_t Offset = 0;
+    size_t Length = SIZE_MAX;  // SIZE_MAX: free
+  };
+  void Grow(size_t ASlotCount);
+
+  std::string FText;            // every folded name, back to back
+  std::vector<TSlot> FSlots;    // a power of two in size, at most half full
+  size_t FCount = 0;
+  std::string FScratch;         // the folded form of the name being added
+};
+
 /// One directory of a listing: the names to show, files and directories in one list, each name
 /// at most once ignoring letter case, and the sort that puts them in listing order.
 class TDirEntry {
@@ -26,7 +52,9 @@ class TDirEntry {
 
   /// Adds a name with its entry. A name already present, compared ignoring case, is not added
   /// again: the first one wins and the result is false. Costs a hash lookup, not a scan.
-  bool AddFileName(const std::string& AName, const TIdFTPListOutputItem& AItem);
+  bool AddFileName(std::string_view AName, const TIdFTPListOutputItem& AItem);
+  /// Makes room for ACount names.
+  void Reserve(size_t ACount);
 
   /// Adds a subdirectory for a recursive listing; nullptr when one of that name (ignoring case)
   /// exists already. Listings in this system are never recursive, so this stays unused by them.
@@ -47,7 +75,7 @@ class TDirEntry {
   const TIdFTPListOutputItem* FDirListItem;
   std::vector<std::unique_ptr<TDirEntry>> FSubDirs;
   std::vector<TDirEntryName> FFileList;
-  std::unordered_set<std::string> FFoldedNames;     // case-folded names of FFileList
+  TFoldedNameSet FFoldedNames;                      // case-folded names of FFileList
   std::unordered_set<std::string> FFoldedSubDirs;   // case-folded names of FSubDirs
 };
 

@@ -1,16 +1,27 @@
 #include "ftp/listing/FactListFormat.h"
 
-#include <cstdio>
+#include "ftp/listing/NumberFormat.h"
 
 namespace kobix::ftp {
 
-std::string FormatFactTime(platform::TDateTime AUTC) {
+void AppendFactTime(std::string& AText, platform::TDateTime AUTC) {
   const platform::TDateTimeFields f = platform::DecodeDateTime(AUTC);
-  char text[48];
-  int length = std::snprintf(text, sizeof text, "%04d%02d%02d%02d%02d%02d", f.Year, f.Month, f.Day, f.Hour,
-                             f.Minute, f.Second);
-  if (f.Millisecond != 0 && length > 0 && static_cast<size_t>(length) < sizeof text)
-    std::snprintf(text + length, sizeof text - length, ".%03d", f.Millisecond);
+  AppendZeroPadded(AText, f.Year, 4);
+  AppendZeroPadded(AText, f.Month, 2);
+  AppendZeroPadded(AText, f.Day, 2);
+  AppendZeroPadded(AText, f.Hour, 2);
+  AppendZeroPadded(AText, f.Minute, 2);
+  AppendZeroPadded(AText, f.Second, 2);
+  if (f.Millisecond != 0) {
+    AText += '.';
+    AText += static_cast<char>('0' + f.Millisecond / 100);
+    AppendZeroPadded(AText, f.Millisecond % 100, 2);
+  }
+}
+
+std::string FormatFactTime(platform::TDateTime AUTC) {
+  std::string text;
+  AppendFactTime(text, AUTC);
   return text;
 }
 
@@ -19,21 +30,40 @@ platform::TDateTime FactTimeOf(const TIdFTPListOutputItem& AItem, const TListing
   return platform::AddMinutes(AItem.FModifiedDate, -AClock.UTCOffsetMinutes);
 }
 
-std::string FormatFactLine(const TIdFTPListOutputItem& AItem, TIdFTPFactOutputs AFacts, const TListingClock& AClock) {
-  if (AFacts.Empty()) return AItem.FFileName;
-  std::string line;
-  if (AFacts.Contains(Size) && AItem.FSizeAvail) line += "size=" + std::to_string(AItem.FSize) + ';';
+void AppendFactLine(std::string& ALine, const TIdFTPListOutputItem& AItem, TIdFTPFactOutputs AFacts, const TListingClock& AClock) {
+  if (AFacts.Empty()) {
+    ALine += AItem.FFileName;
+    return;
+  }
+  if (AFacts.Contains(Size) && AItem.FSizeAvail) {
+    char buffer[24];
+    ALine += "size=";
+    ALine += DecimalText(AItem.FSize, buffer);
+    ALine += ';';
+  }
   if (AFacts.Contains(ItemType)) {
-    const char* type = "file";
+    std::string_view type = "file";
     if (IsDirectoryItem(AItem.FItemType)) {
-      const std::string name = ShownName(AItem.FFileName);
+      const std::string_view name = ShownNameView(AItem.FFileName);
       type = name == ".." ? "pdir" : name == "." ? "cdir" : "dir";
     }
-    line += std::string("type=") + type + ';';
+    ALine += "type=";
+    ALine += type;
+    ALine += ';';
   }
-  if (AFacts.Contains(Modify) && AItem.FModifiedAvail) line += "modify=" + FormatFactTime(FactTimeOf(AItem, AClock)) + ';';
-  line += ' ';
-  line += AItem.FFileName;
+  if (AFacts.Contains(Modify) && AItem.FModifiedAvail) {
+    ALine += "modify=";
+    AppendFactTime(ALine, FactTimeOf(AItem, AClock));
+    ALine += ';';
+  }
+  ALine += ' ';
+  ALine += AItem.FFileName;
+}
+
+std::string FormatFactLine(const TIdFTPListOutputItem& AItem, TIdFTPFactOutputs AFacts, const TListingClock& AClock) {
+  std::string line;
+  line.reserve(48 + AItem.FFileName.size());
+  AppendFactLine(line, AItem, AFacts, AClock);
   return line;
 }
 

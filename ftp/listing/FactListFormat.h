@@ -11,6 +11,7 @@ namespace kobix::ftp {
 /// A UTC time as the "modify" fact writes it: YYYYMMDDHHMMSS, followed by "." and three digits
 /// only when the milliseconds are not zero.
 std::string FormatFactTime(platform::TDateTime AUTC);
+void AppendFactTime(std::string& AText, platform::TDateTime AUTC);
 
 /// The UTC time of an entry's last change: FModifiedDateGMT when set, else FModifiedDate moved
 /// back by the local offset from UTC.
@@ -21,5 +22,7 @@ platform::TDateTime FactTimeOf(const TIdFTPListOutputItem& AItem, const TListing
 /// as it stands, for example "size=1234;type=file;modify=20260105044500; a.txt". With an empty
 /// selection the line is the name alone. Facts this system cannot select never appear.
 std::string FormatFactLine(const TIdFTPListOutputItem& AItem, TIdFTPFactOutputs AFacts, const TListingClock& AClock);
+/// The same line appended to ALine.
+void AppendFactLine(std::string& ALine, const TIdFTPListOutputItem& AItem, TIdFTPFactOutputs AFacts, const TListingClock& AClock);
 
 }  // namespace kobix::ftp

@@ -6,7 +6,7 @@
 
 namespace kobix::ftp {
 
-TIdFTPListOutputItem& TIdFTPListOutput::Add() { return FItems.emplace_back(); }
+TIdFTPListOutputItem& TIdFTPListOutput::Add() { return FItems.Add(); }
 
 std::vector<std::string> TIdFTPListOutput::LISTOutputDir(const TListingClock& AClock) const {
   return DirectoryLines(true, AClock);
@@ -19,7 +19,11 @@ std::vector<std::string> TIdFTPListOutput::NLISTOutputDir(const TListingClock& A
 std::vector<std::string> TIdFTPListOutput::MLISTOutputDir(TIdFTPFactOutputs AFacts, const TListingClock& AClock) const {
   std::vector<std::string> lines;
   lines.reserve(FItems.size());
-  for (const TIdFTPListOutputItem& item : FItems) lines.push_back(FormatFactLine(item, AFacts, AClock));
+  for (const TIdFTPListOutputItem& item : FItems) {
+    std::string& line = lines.emplace_back();
+    line.reserve(48 + item.FFileName.size());
+    AppendFactLine(line, item, AFacts, AClock);
+  }
   return lines;
 }
 
@@ -29,10 +33,11 @@ std::vector<std::string> TIdFTPListOutput::DirectoryLines(bool ALongForm, const 
   // kinds of entry (devices, pipes, sockets) are never listed.
   const bool showDotEntries = Switches.find('a') != std::string::npos;
   TDirEntry directory;
+  directory.Reserve(FItems.size());
   const auto addGroup = [&](bool (*AInGroup)(TIdDirItemType)) {
     for (const TIdFTPListOutputItem& item : FItems) {
       if (!AInGroup(item.FItemType)) continue;
-      const std::string name = ShownName(item.FFileName);
+      const std::string_view name = ShownNameView(item.FFileName);
       if ((name == "." || name == "..") && !showDotEntries) continue;
       directory.AddFileName(name, item);
     }
@@ -52,9 +57,12 @@ std::vector<std::string> TIdFTPListOutput::DirectoryLines(bool ALongForm, const 
     for (const TDirEntryName& entry : directory.FileList()) blocks += entry.FItem->FNumberBlocks;
     lines.push_back("total " + std::to_string(blocks));
   }
-  const bool withSeconds = Switches.find('T') != std::string::npos;
-  for (const TDirEntryName& entry : directory.FileList())
-    lines.push_back(FormatLongLine(*entry.FItem, withSeconds, AClock));
+  const TLongListFormatter formatter(AClock, Switches.find('T') != std::string::npos);
+  for (const TDirEntryName& entry : directory.FileList()) {
+    std::string& line = lines.emplace_back();
+    line.reserve(64 + entry.FName.size());  // the columns before the name take 56 with the plain date
+    formatter.AppendLine(line, *entry.FItem, entry.FName);
+  }
   return lines;
 }
 

@@ -1,12 +1,12 @@
 #pragma once
 
 #include <cstddef>
-#include <deque>
 #include <string>
 #include <vector>
 
 #include "ftp/listing/Facts.h"
 #include "ftp/listing/ListItem.h"
+#include "ftp/listing/ListItemStore.h"
 #include "ftp/listing/ListingClock.h"
 
 namespace kobix::ftp {
@@ -27,8 +27,8 @@ class TIdFTPListOutput {
   size_t Count() const { return FItems.size(); }
   TIdFTPListOutputItem& operator[](size_t AIndex) { return FItems[AIndex]; }
   const TIdFTPListOutputItem& operator[](size_t AIndex) const { return FItems[AIndex]; }
-  auto begin() const { return FItems.begin(); }
-  auto end() const { return FItems.end(); }
+  TListItemStore::const_iterator begin() const { return FItems.begin(); }
+  TListItemStore::const_iterator end() const { return FItems.end(); }
 
   /// LIST and STAT: the long form, preceded by "total %d" when ExportTotalLine is set.
   std::vector<std::string> LISTOutputDir(const TListingClock& AClock) const;
@@ -46,7 +46,7 @@ class TIdFTPListOutput {
  private:
   std::vector<std::string> DirectoryLines(bool ALongForm, const TListingClock& AClock) const;
 
-  std::deque<TIdFTPListOutputItem> FItems;
+  TListItemStore FItems;
 };
 
 }  // namespace kobix::ftp

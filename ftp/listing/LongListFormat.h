@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 #include "ftp/listing/ListItem.h"
 #include "ftp/listing/ListingClock.h"
@@ -28,5 +29,23 @@ std::string FormatLongLine(const TIdFTPListOutputItem& AItem, bool AWithSeconds,
 
 /// One line of the names form: the name the entry shows.
 std::string FormatNameLine(const TIdFTPListOutputItem& AItem);
+
+/// The long form for many entries of one listing: the clock and the six-months limit are worked
+/// out once, and each line is written straight into the string it is given.
+class TLongListFormatter {
+ public:
+  TLongListFormatter(const TListingClock& AClock, bool AWithSeconds);
+
+  /// Appends the line of AItem showing AShownName (the last path component of its name).
+  void AppendLine(std::string& ALine, const TIdFTPListOutputItem& AItem, std::string_view AShownName) const;
+  /// Appends the date column of a local date.
+  void AppendDate(std::string& AText, platform::TDateTime ADateLocal) const;
+  bool IsRecent(const platform::TDateTimeFields& ADate) const;
+
+ private:
+  TListingClock FClock;
+  bool FWithSeconds;
+  int FLimitYear, FLimitMonth, FLimitDay;  // six calendar months before today
+};
 
 }  // namespace kobix::ftp

@@ -1,26 +1,14 @@
 #include "ftp/server/Intercept.h"
 
 #include "ftp/server/Connection.h"
+#include "ftp/server/TextEncoding.h"
 
 namespace kobix::ftp {
 
 namespace {
 
-// Bytes become text one byte per character, exactly as they travelled (ISO-8859-1).
-std::string Latin1ToUTF8(std::string_view ABytes) {
-  std::string text;
-  text.reserve(ABytes.size());
-  for (const char c : ABytes) {
-    const auto byte = static_cast<unsigned char>(c);
-    if (byte < 0x80) {
-      text += c;
-    } else {
-      text += static_cast<char>(0xC0 | (byte >> 6));
-      text += static_cast<char>(0x80 | (byte & 0x3F));
-    }
-  }
-  return text;
-}
+// Traced bytes become text one byte per character, exactly as they travelled.
+std::string TraceText(std::string_view ABytes) { return DecodeText(ABytes, TIdTextEncoding::encLatin1); }
 
 class TIdServerInterceptLogFileConnection : public TIdConnectionIntercept {
  public:
@@ -29,8 +17,8 @@ class TIdServerInterceptLogFileConnection : public TIdConnectionIntercept {
 
   void Connected() override { Log("Stat ", "Connected."); }
   void Disconnected() override { Log("Stat ", "Disconnected."); }
-  void Received(std::string_view ABytes) override { Log("Recv ", ": " + Latin1ToUTF8(ABytes)); }
-  void Sent(std::string_view ABytes) override { Log("Sent ", ": " + Latin1ToUTF8(ABytes)); }
+  void Received(std::string_view ABytes) override { Log("Recv ", ": " + TraceText(ABytes)); }
+  void Sent(std::string_view ABytes) override { Log("Sent ", ": " + TraceText(ABytes)); }
 
  private:
   static std::string Label(TIdTCPConnection& AConnection) {

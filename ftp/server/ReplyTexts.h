@@ -59,13 +59,12 @@ inline constexpr std::string_view RSFTPMFCTReply = "CreateTime=%s %s";
 inline constexpr std::string_view RSFTPMFFModifyFact = "Modify=%s;";
 inline constexpr std::string_view RSFTPMFFCreateFact = "Create=%s;";
 
-/// Fills the first "%s" or "%d" of APattern with AValue.
-std::string Format(std::string_view APattern, std::string_view AValue);
-inline std::string Format(std::string_view APattern, long long AValue) { return Format(APattern, std::to_string(AValue)); }
+// Listings
+inline constexpr std::string_view RSFTPDataConnList = "Opening ASCII mode data connection for /bin/ls.";
+inline constexpr std::string_view RSFTPDataConnNList = "Opening ASCII mode data connection for file list.";
+inline constexpr std::string_view RSFTPMLSTBegin = "Begin";
+inline constexpr std::string_view RSFTPMLSTEnd = "End";
 
-}  // namespace kobix::ftp
-
-namespace kobix::ftp {
 
 // Data connection set-up
 inline constexpr std::string_view RSFTPNotAllowedAfterEPSVAll = "%s not allowed after EPSV ALL";
@@ -90,5 +89,9 @@ inline constexpr std::string_view RSFTPTypeSet = "Type set to %s.";
 inline constexpr std::string_view RSFTPStructureSet = "Structure set to %s.";
 inline constexpr std::string_view RSFTPModeSet = "Mode set to %s.";
 inline constexpr std::string_view RSFTPModeNotImplemented = "Unimplemented mode.";
+
+/// Fills the first "%s" or "%d" of APattern with AValue.
+std::string Format(std::string_view APattern, std::string_view AValue);
+inline std::string Format(std::string_view APattern, long long AValue) { return Format(APattern, std::to_string(AValue)); }
 
 }  // namespace kobix::ftp

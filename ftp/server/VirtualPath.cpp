@@ -45,9 +45,11 @@ std::string ResolveVirtualPath(const std::string& ACurrentDir, std::string_view 
       else if (result.empty() || result.back() != '/')
         result += '/';
     } else if (c == '.' && !result.empty() && result.back() == '/' && i + 1 < joined.size() && joined[i + 1] == '.') {
-      // ".." removes the last segment; only the two dots are tested.
+      // ".." removes the last segment; only the two dots are tested. At the root it stays at the
+      // root, so the result always starts with "/" (a working directory never turns relative).
       result.pop_back();
       while (!result.empty() && result.back() != '/') result.pop_back();
+      if (result.empty()) result = "/";
       ++i;
     } else {
       result += c;

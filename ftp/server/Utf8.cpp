@@ -1,4 +1,4 @@
-#include "ftp/listing/Utf8Reader.h"
+#include "ftp/server/Utf8.h"
 
 namespace kobix::ftp {
 
