@@ -15,8 +15,8 @@ namespace {
 
 // The most bytes sent between two looks at the control connection.
 constexpr int64_t SendBlockSize = 102400;
-// One receive of an upload.
-constexpr size_t ReceiveBufferSize = 64 * 1024;
+// One receive of an upload: large reads drain the socket in fewer calls and hand the file bigger writes.
+constexpr size_t ReceiveBufferSize = 1024 * 1024;
 // Listing lines are written in groups of this many, with a look at the control connection between.
 constexpr size_t LinesPerPoll = 10;
 
