@@ -7,37 +7,14 @@ set -u
 SERVERD=${1:?usage: curl.sh PATH-TO-KOBIX-SERVERD}
 command -v curl >/dev/null || { echo "curl is not installed"; exit 1; }
 
-WORK=$(mktemp -d)
-SERVER_PID=
-cleanup() {
-  if [ -n "$SERVER_PID" ]; then
-    kill "$SERVER_PID" 2>/dev/null
-    wait "$SERVER_PID" 2>/dev/null
-  fi
-  rm -rf "$WORK"
-}
-trap cleanup EXIT
+. "$(dirname "$0")/lib/serverd.sh"
 
 mkdir -p "$WORK/srv" "$WORK/local"
 head -c 5000000 /dev/urandom >"$WORK/srv/big.bin"
 head -c 4096 /dev/urandom >"$WORK/srv/small.bin"
 head -c 3000000 /dev/urandom >"$WORK/local/upload.bin"
 
-export KOBIX_INTEROP_PW=curl-secret
-"$SERVERD" --port 0 --folder "A=$WORK/srv" --read-write --user tester --password-env KOBIX_INTEROP_PW --quiet \
-  >"$WORK/server.out" 2>&1 &
-SERVER_PID=$!
-
-PORT=
-for _ in $(seq 1 100); do
-  PORT=$(sed -n 's/^Listening on 0\.0\.0\.0:\([0-9][0-9]*\).*/\1/p' "$WORK/server.out" | head -1)
-  [ -n "$PORT" ] && break
-  kill -0 "$SERVER_PID" 2>/dev/null || break
-  sleep 0.1
-done
-if [ -z "$PORT" ]; then
-  echo "kobix-serverd did not start:"; cat "$WORK/server.out"; exit 1
-fi
+start_serverd curl-secret --quiet
 
 URL="ftp://127.0.0.1:$PORT/A"
 CURL=(curl --silent --show-error --max-time 60 --user tester:curl-secret)

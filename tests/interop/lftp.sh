@@ -6,16 +6,7 @@ set -u
 SERVERD=${1:?usage: lftp.sh PATH-TO-KOBIX-SERVERD}
 command -v lftp >/dev/null || { echo "lftp is not installed"; exit 1; }
 
-WORK=$(mktemp -d)
-SERVER_PID=
-cleanup() {
-  if [ -n "$SERVER_PID" ]; then
-    kill "$SERVER_PID" 2>/dev/null
-    wait "$SERVER_PID" 2>/dev/null
-  fi
-  rm -rf "$WORK"
-}
-trap cleanup EXIT
+. "$(dirname "$0")/lib/serverd.sh"
 
 # The tree: nested folders, an empty file, a file of several send blocks, names with blanks.
 TREE="$WORK/srv/tree"
@@ -26,21 +17,7 @@ printf 'first line\r\nsecond line\n' >"$TREE/docs/notes.txt"
 head -c 777 /dev/urandom >"$TREE/docs/deep/deeper/odd size.bin"
 for i in 1 2 3 4 5 6 7 8 9 10 11 12; do echo "file $i" >"$TREE/docs/deep/f$i.txt"; done
 
-export KOBIX_INTEROP_PW=lftp-secret
-"$SERVERD" --port 0 --folder "A=$WORK/srv" --read-write --user tester --password-env KOBIX_INTEROP_PW --quiet \
-  >"$WORK/server.out" 2>&1 &
-SERVER_PID=$!
-
-PORT=
-for _ in $(seq 1 100); do
-  PORT=$(sed -n 's/^Listening on 0\.0\.0\.0:\([0-9][0-9]*\).*/\1/p' "$WORK/server.out" | head -1)
-  [ -n "$PORT" ] && break
-  kill -0 "$SERVER_PID" 2>/dev/null || break
-  sleep 0.1
-done
-if [ -z "$PORT" ]; then
-  echo "kobix-serverd did not start:"; cat "$WORK/server.out"; exit 1
-fi
+start_serverd lftp-secret --quiet
 
 FAILED=0
 # The mirror reads folders with LIST: lftp finds no entries in this server's MLSD lines (the

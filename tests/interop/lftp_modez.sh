@@ -9,16 +9,7 @@ set -u
 SERVERD=${1:?usage: lftp_modez.sh PATH-TO-KOBIX-SERVERD}
 command -v lftp >/dev/null || { echo "lftp is not installed"; exit 1; }
 
-WORK=$(mktemp -d)
-SERVER_PID=
-cleanup() {
-  if [ -n "$SERVER_PID" ]; then
-    kill "$SERVER_PID" 2>/dev/null
-    wait "$SERVER_PID" 2>/dev/null
-  fi
-  [ -n "${KEEP:-}" ] && echo "kept $WORK" || rm -rf "$WORK"
-}
-trap cleanup EXIT
+. "$(dirname "$0")/lib/serverd.sh"
 
 # Text-like data: numbered lines of words, compressible but not trivially so.
 text_like() {  # size in bytes
@@ -37,21 +28,7 @@ for i in 1 2 3 4 5 6 7 8; do echo "file $i" >"$TREE/docs/deep/f$i.txt"; done
 text_like 6000000 >"$WORK/local/large.txt"
 text_like 12000000 >"$WORK/srv/segmented.txt"
 
-export KOBIX_INTEROP_PW=lftp-secret
-"$SERVERD" --port 0 --folder "A=$WORK/srv" --read-write --user tester --password-env KOBIX_INTEROP_PW \
-  --max-users 8 >"$WORK/server.out" 2>&1 &
-SERVER_PID=$!
-
-PORT=
-for _ in $(seq 1 100); do
-  PORT=$(sed -n 's/^Listening on 0\.0\.0\.0:\([0-9][0-9]*\).*/\1/p' "$WORK/server.out" | head -1)
-  [ -n "$PORT" ] && break
-  kill -0 "$SERVER_PID" 2>/dev/null || break
-  sleep 0.1
-done
-if [ -z "$PORT" ]; then
-  echo "kobix-serverd did not start:"; cat "$WORK/server.out"; exit 1
-fi
+start_serverd lftp-secret --max-users 8
 
 FAILED=0
 fail() { echo "FAIL $*"; FAILED=1; }
