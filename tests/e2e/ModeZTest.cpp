@@ -3,6 +3,7 @@
 // listings, uploads and appends, uploads that are not one sound zlib stream, and the way back to
 // plain bytes.
 
+#include "common/DataConnection.h"
 #include "common/FtpTestClient.h"
 #include "common/ServerdProcess.h"
 #include "common/TempTree.h"
@@ -100,24 +101,7 @@ class ServerdModeZ : public ::testing::Test {
     ASSERT_EQ(FClient->Command("PASS secret").Code, 230);
   }
 
-  platform::TSocket Passive() {
-    const TReply reply = FClient->Command("EPSV");
-    std::smatch match;
-    const std::string text = reply.Text();
-    if (!std::regex_search(text, match, std::regex(R"(\|\|\|(\d+)\|)"))) throw std::runtime_error(text);
-    return platform::TSocket::Connect({}, false, {"127.0.0.1", static_cast<uint16_t>(std::stoi(match[1]))}, nullptr);
-  }
-
-  static std::string ReadAll(const platform::TSocket& ASocket) {
-    std::string data;
-    char chunk[65536];
-    while (platform::WaitReadable(ASocket.Handle(), nullptr, 10000) == platform::TWaitResult::Ready) {
-      const size_t count = ASocket.Receive(chunk, sizeof chunk);
-      if (count == 0) break;
-      data.append(chunk, count);
-    }
-    return data;
-  }
+  platform::TSocket Passive() { return ConnectPassive(*FClient); }
 
   /// The bytes the data connection carries for a RETR or a listing command; expects a preliminary
   /// reply (150, or 125 for listings over a connection that is already open) and 226.

@@ -1,6 +1,7 @@
 // Transfers through kobix-serverd and its file handlers: downloads and uploads in both connection
 // modes, a resumed upload that keeps the bytes already stored, and the read-only refusal.
 
+#include "common/DataConnection.h"
 #include "common/FtpTestClient.h"
 #include "common/ServerdProcess.h"
 #include "common/TempTree.h"
@@ -25,24 +26,7 @@ class ServerdTransfer : public ::testing::Test {
     return client;
   }
 
-  static platform::TSocket Passive(TFtpTestClient& AClient) {
-    const TReply reply = AClient.Command("EPSV");
-    std::smatch match;
-    const std::string text = reply.Text();
-    if (!std::regex_search(text, match, std::regex(R"(\|\|\|(\d+)\|)"))) throw std::runtime_error(text);
-    return platform::TSocket::Connect({}, false, {"127.0.0.1", static_cast<uint16_t>(std::stoi(match[1]))}, nullptr);
-  }
-
-  static std::string ReadAll(const platform::TSocket& ASocket) {
-    std::string data;
-    char chunk[65536];
-    while (platform::WaitReadable(ASocket.Handle(), nullptr, 10000) == platform::TWaitResult::Ready) {
-      const size_t count = ASocket.Receive(chunk, sizeof chunk);
-      if (count == 0) break;
-      data.append(chunk, count);
-    }
-    return data;
-  }
+  static platform::TSocket Passive(TFtpTestClient& AClient) { return ConnectPassive(AClient); }
 
   static void Upload(TFtpTestClient& AClient, const std::string& ALine, const std::string& AData) {
     platform::TSocket data = Passive(AClient);

@@ -4,6 +4,7 @@
 // event is not bound at all. The process runs nine hours east of UTC.
 
 #include "EngineFixture.h"
+#include "common/TimeZone.h"
 
 #include <gtest/gtest.h>
 
@@ -24,25 +25,6 @@ TDateTime Stamp(int AYear, int AMonth, int ADay, int AHour, int AMinute, int ASe
   EXPECT_TRUE(platform::TryEncodeDateTime({AYear, AMonth, ADay, AHour, AMinute, ASecond, AMillisecond}, result));
   return result;
 }
-
-class TTimeZone {
- public:
-  explicit TTimeZone(const char* AZone) {
-    if (const char* old = getenv("TZ")) FOld = old;
-    setenv("TZ", AZone, 1);
-    tzset();
-  }
-  ~TTimeZone() {
-    if (FOld)
-      setenv("TZ", FOld->c_str(), 1);
-    else
-      unsetenv("TZ");
-    tzset();
-  }
-
- private:
-  std::optional<std::string> FOld;
-};
 
 /// One call of a file event: its name, the paths and the time it was given.
 struct TCall {

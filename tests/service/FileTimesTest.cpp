@@ -3,6 +3,7 @@
 // server runs nine hours east of UTC so that every local-time conversion shows.
 
 #include "FileServerFixture.h"
+#include "common/TimeZone.h"
 
 #include <gtest/gtest.h>
 
@@ -17,26 +18,6 @@ namespace kobix::test {
 namespace {
 
 using platform::TDateTime;
-
-/// Puts the process in a fixed time zone while it lives (set before any server thread starts).
-class TTimeZone {
- public:
-  explicit TTimeZone(const char* AZone) {
-    if (const char* old = getenv("TZ")) FOld = old;
-    setenv("TZ", AZone, 1);
-    tzset();
-  }
-  ~TTimeZone() {
-    if (FOld)
-      setenv("TZ", FOld->c_str(), 1);
-    else
-      unsetenv("TZ");
-    tzset();
-  }
-
- private:
-  std::optional<std::string> FOld;
-};
 
 // UTC+9 all year, no daylight saving: local 12:00 is 03:00 UTC.
 constexpr const char* Seoul = "KST-9";
